@@ -1,0 +1,22 @@
+// The platform side of the log: appending a finished line to the shared file
+// (Windows: named mutex, rotation, BOM), the thread id and the last error.
+// The host build keeps the lines in memory so that logging code is testable.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lite_installer {
+
+void AppendLogLine(const std::wstring& path, const std::wstring& line);
+uint32_t CurrentThreadIdForLog();
+uint32_t LastErrorForLog();
+void RestoreLastErrorForLog(uint32_t code);
+
+#if !defined(_WIN32)
+// Host build only: every line written since the last call, oldest first.
+std::vector<std::wstring> TakeCapturedLogLines();
+#endif
+
+}  // namespace lite_installer

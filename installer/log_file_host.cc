@@ -1,0 +1,31 @@
+// Host build of the log's platform side: lines are kept in memory for tests.
+#include <mutex>
+
+#include "installer/log.h"
+#include "installer/log_file.h"
+
+namespace lite_installer {
+namespace {
+std::mutex g_mutex;
+std::vector<std::wstring> g_lines;
+}  // namespace
+
+void AppendLogLine(const std::wstring& path, const std::wstring& line) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_lines.push_back(line);
+}
+
+uint32_t CurrentThreadIdForLog() { return 1; }
+uint32_t LastErrorForLog() { return 0; }
+void RestoreLastErrorForLog(uint32_t) {}
+
+std::wstring ErrorText(uint32_t code) { return UnknownErrorText(code); }
+
+std::vector<std::wstring> TakeCapturedLogLines() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  std::vector<std::wstring> lines;
+  lines.swap(g_lines);
+  return lines;
+}
+
+}  // namespace lite_installer

@@ -1,0 +1,68 @@
+// Entry point and run sequence: starts the log, reads the switches, settles
+// the brand configuration, then runs the installation silently on this thread
+// or behind the installer dialog, and exits with the installation's result.
+#include <windows.h>
+
+#include <string>
+
+#include "installer/command_line.h"
+#include "installer/exit_codes.h"
+#include "installer/log.h"
+#include "platform/windows_version.h"
+
+namespace lite_installer {
+namespace {
+
+constexpr wchar_t kFunction[] = L"wWinMain";
+constexpr wchar_t kLogFileName[] = L"\\lite_installer.log";
+
+// GetTempPathW into 260 characters; 0 or 260 and more give an empty text.
+std::wstring TemporaryDirectory() {
+  wchar_t buffer[MAX_PATH];
+  DWORD n = ::GetTempPathW(MAX_PATH, buffer);
+  if (n == 0 || n >= MAX_PATH) return std::wstring();
+  return std::wstring(buffer, n);
+}
+
+// Silent mode: the installation runs to its end on this thread.
+int RunSilent() {
+  LI_LOG(kLogInfo, kFunction, L"Installing in silent mode.");
+  const CommandLine& command_line = CommandLine::Current();
+  bool make_default = command_line.Has(switches::kMakeBrowserDefault) &&
+                      GetWindowsVersion() < kWin10;
+  bool send_statistics = command_line.Has(switches::kSendStatistics);
+  (void)make_default;
+  (void)send_statistics;
+  // The installer is not part of this build yet: the setup is never run.
+  return kExitSetupNotRun;
+}
+
+// Interactive mode: the installer dialog is not part of this build yet, so the
+// run ends as a silent one that never ran the setup.
+int RunInteractive() {
+  return kExitSetupNotRun;
+}
+
+}  // namespace
+}  // namespace lite_installer
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  using namespace lite_installer;
+  // The log path names the folder even when it was left empty, so the log
+  // then lands at the root of the current drive.
+  SetLogPath(TemporaryDirectory() + kLogFileName);
+  LI_LOG(kLogInfo, kFunction, L"-------------------------------------- Start install.");
+  LI_LOG(kLogInfo, kFunction, L"Lite installer mode.");
+
+  const CommandLine& command_line = CommandLine::Current();
+  const bool silent = command_line.Has(switches::kSilent);
+  const std::string brand_name = command_line.AsciiValue(switches::kBrandName);
+  (void)brand_name;
+  const std::wstring temp_dir = TemporaryDirectory();
+  LI_LOG(kLogInfo, kFunction, L"Temporary path is: ", temp_dir);
+
+  int exit_code = silent ? RunSilent() : RunInteractive();
+
+  LI_LOG(kLogInfo, kFunction, L"Installer exit with code: ", exit_code);
+  return exit_code;
+}

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# The README's main job: builds, then performs a real installation under Wine
+# from a local download server with a signed sample setup, and prints what
+# happened.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+./scripts/build.sh
+exec python3 tests/setup/demo_install.py
