@@ -1,0 +1,32 @@
+// Distribution parameters (key=value&...): from the switch
+// "distr-info-params", else from the block after the installer's own
+// Authenticode signature. Saved for the setup as the JSON file "distrib_info"
+// and in the registry until the installation succeeds; "lang" sets the
+// interface language. Every failure is silent and yields fewer parameters.
+#pragma once
+
+#include <string>
+
+namespace lite_installer {
+
+class DistribInfoParams {
+ public:
+  DistribInfoParams() = default;
+  virtual ~DistribInfoParams() = default;
+
+  virtual bool ReadsStoredParams() const { return false; }
+  virtual void StoreParams(const std::string& params);
+  virtual std::wstring ModulePath() const;
+
+  // Fills both members; true when a distribution file was written.
+  bool Load();
+
+  const std::wstring& distrib_file_path() const { return distrib_file_path_; }
+  const std::string& language() const { return language_; }
+
+ private:
+  std::wstring distrib_file_path_;
+  std::string language_;
+};
+
+}  // namespace lite_installer

@@ -1,0 +1,30 @@
+// The URLs of the status reports and click statistics, built from values that
+// are already escaped (escaping and host extraction are url_util's).
+// Portable.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace lite_installer {
+
+// endpoint + "?status=" ... ; empty escaped values leave their parameter out,
+// attempt 0 leaves "&attempt=" out.
+std::wstring BuildAttemptReportUrl(const std::wstring& endpoint, bool success, int32_t attempt,
+                                   int32_t downloaded, const std::wstring& installation_id,
+                                   const std::wstring& escaped_url,
+                                   const std::wstring& escaped_redirect_host,
+                                   const std::wstring& escaped_error);
+
+// endpoint + "?ui=" + id + "&result=" + result + "&time=" ...; the two
+// durations (microseconds) appear only when not 0.
+std::wstring BuildFinishedReportUrl(const std::wstring& endpoint,
+                                    const std::wstring& installation_id,
+                                    const wchar_t* result, int64_t total_us,
+                                    int64_t download_us, int64_t install_us);
+
+// click base + fixed prefix + name + "=" + value, nothing escaped.
+std::wstring BuildClickStatUrl(const std::wstring& click_base, const std::wstring& name,
+                               const std::wstring& value);
+
+}  // namespace lite_installer
