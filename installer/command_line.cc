@@ -8,6 +8,7 @@ namespace {
 
 constexpr const wchar_t* kSwitchPrefixes[] = {L"--", L"-", L"/"};
 constexpr wchar_t kSeparator = L'=';
+constexpr wchar_t kForceQuoting[] = L" \t\\\"";
 
 // The 27 units trimmed around arguments. U+200B is deliberately absent.
 constexpr wchar_t kWhitespace[] = {
@@ -99,7 +100,9 @@ std::wstring CommandLine::ToString() const {
 }
 
 std::wstring CommandLine::QuoteArgument(const std::wstring& text) {
-  if (text.find_first_of(L" \\\"") == std::wstring::npos) return text;
+  // The tab is quoted too: CommandLineToArgvW splits at tabs as at blanks, so
+  // an unquoted tab would cut a value in two on its way to the setup.
+  if (text.find_first_of(kForceQuoting) == std::wstring::npos) return text;
   std::wstring out(1, L'"');
   for (size_t i = 0; i < text.size();) {
     if (text[i] == L'\\') {

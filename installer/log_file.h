@@ -17,6 +17,8 @@ void RestoreLastErrorForLog(uint32_t code);
 #if !defined(_WIN32)
 // Host build only: every line written since the last call, oldest first.
 std::vector<std::wstring> TakeCapturedLogLines();
+// Host build only: the file path the last captured line was written to.
+std::wstring LastCapturedLogPath();
 #endif
 
 }  // namespace lite_installer

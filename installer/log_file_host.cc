@@ -8,11 +8,13 @@ namespace lite_installer {
 namespace {
 std::mutex g_mutex;
 std::vector<std::wstring> g_lines;
+std::wstring g_last_path;
 }  // namespace
 
 void AppendLogLine(const std::wstring& path, const std::wstring& line) {
   std::lock_guard<std::mutex> lock(g_mutex);
   g_lines.push_back(line);
+  g_last_path = path;
 }
 
 uint32_t CurrentThreadIdForLog() { return 1; }
@@ -26,6 +28,11 @@ std::vector<std::wstring> TakeCapturedLogLines() {
   std::vector<std::wstring> lines;
   lines.swap(g_lines);
   return lines;
+}
+
+std::wstring LastCapturedLogPath() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return g_last_path;
 }
 
 }  // namespace lite_installer

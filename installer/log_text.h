@@ -14,6 +14,12 @@ inline void Append(std::wstring* out, const std::wstring& piece) { out->append(p
 inline void Append(std::wstring* out, const wchar_t* piece) { out->append(piece ? piece : L""); }
 inline void Append(std::wstring* out, const std::string& piece) { out->append(Widen(piece)); }
 inline void Append(std::wstring* out, const char* piece) { out->append(Widen(piece ? piece : "")); }
+// A character piece is that character, not its code: LI_LOG(..., L'\\') must
+// write a backslash, not "92". Signed and unsigned char stay small integers.
+inline void Append(std::wstring* out, char piece) {
+  out->push_back(static_cast<wchar_t>(static_cast<unsigned char>(piece)));
+}
+inline void Append(std::wstring* out, wchar_t piece) { out->push_back(piece); }
 template <typename T, typename = std::enable_if_t<std::is_integral<T>::value>>
 void Append(std::wstring* out, T value) {
   out->append(std::to_wstring(value));

@@ -23,7 +23,15 @@ int64_t CounterToMicroseconds(int64_t count, int64_t frequency) {
   constexpr int64_t kLimit = 9223372036854;  // count * 1e6 still fits in 63 bits
   if (frequency <= 0) return 0;
   if (count <= kLimit) return count * 1000000 / frequency;
-  return (count / frequency) * 1000000 + (count % frequency) * 1000000 / frequency;
+  // Whole seconds beyond what 63 bits of microseconds hold (a slow counter
+  // near its end) saturate instead of wrapping.
+  int64_t seconds = count / frequency;
+  if (seconds > kInfiniteTime / 1000000) return kInfiniteTime;
+  int64_t rest = count % frequency;
+  int64_t fraction = rest <= kLimit ? rest * 1000000 / frequency
+                                    : static_cast<int64_t>(static_cast<long double>(rest) *
+                                                           1000000 / frequency);
+  return SaturatedAdd(seconds * 1000000, fraction);
 }
 
 int64_t MillisecondExtender::Extend(uint32_t reading) {
