@@ -7,11 +7,25 @@
 #include <wininet.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "platform/scoped_handle.h"
 #include "setup/download_sink.h"
 
 namespace lite_installer {
+
+// Owner of a WinINet handle (session or request).
+struct InternetHandleTraits {
+  using Handle = HINTERNET;
+  static Handle Null() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::InternetCloseHandle(h); }
+};
+using ScopedInternetHandle = ScopedGeneric<InternetHandleTraits>;
+
+// The read buffer's size: one chunk.
+constexpr uint32_t kDownloadChunkSize = 32768;
 
 class Downloader {
  public:
@@ -37,15 +51,22 @@ class Downloader {
 
  private:
   void CloseHandles();
+  // Records the first failure as "<step>-<code>" and keeps the code as the
+  // thread's last error for the log line that follows.
+  void SetError(const wchar_t* step, DWORD code);
+  static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status,
+                                      LPVOID info, DWORD info_length);
 
   std::wstring url_;
   std::wstring error_text_;
   std::wstring redirect_url_;
   uint32_t content_length_ = 0;
   DownloadSink* sink_ = nullptr;
-  HINTERNET internet_ = nullptr;
-  HINTERNET url_handle_ = nullptr;
-  uint8_t* buffer_ = nullptr;
+  // Declared so that destruction frees the buffer, then closes the request,
+  // then the session.
+  ScopedInternetHandle internet_;
+  ScopedInternetHandle url_handle_;
+  std::unique_ptr<uint8_t[]> buffer_;
 };
 
 }  // namespace lite_installer

@@ -8,6 +8,16 @@
 
 namespace lite_installer {
 
+// The values of "&result=" in the finished report.
+inline constexpr wchar_t kReportResultSuccess[] = L"success";
+inline constexpr wchar_t kReportResultFailed[] = L"failed";
+inline constexpr wchar_t kReportResultCancelled[] = L"cancelled";
+
+// What follows the click base: the statistic's fixed path and query prefix.
+inline constexpr wchar_t kClickStatPrefix[] =
+    L"/redir/dtype=stred/pid=457/cid=72696/path=txbrowser_reinstall_dialog"
+    L"&dialog_window=liteinstall&";
+
 // endpoint + "?status=" ... ; empty escaped values leave their parameter out,
 // attempt 0 leaves "&attempt=" out.
 std::wstring BuildAttemptReportUrl(const std::wstring& endpoint, bool success, int32_t attempt,

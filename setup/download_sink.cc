@@ -1,0 +1,25 @@
+// The sinks that need no platform: the counting base and the in-memory sink
+// used by the reports. Portable.
+#include "setup/download_sink.h"
+
+namespace lite_installer {
+
+bool DownloadSink::Write(const void* bytes, uint32_t count) {
+  total_ += count;
+  return true;
+}
+
+void DownloadSink::Reset() { total_ = 0; }
+
+bool MemoryDownloadSink::Write(const void* bytes, uint32_t count) {
+  data_.append(static_cast<const char*>(bytes), count);
+  total_ += count;
+  return true;
+}
+
+void MemoryDownloadSink::Reset() {
+  data_.clear();
+  total_ = 0;
+}
+
+}  // namespace lite_installer

@@ -1,0 +1,184 @@
+// Test tool: runs one download attempt (DownloadUrl, or the Downloader step by
+// step) against a URL and prints what a caller would see, one "key=value" per
+// line, for tests/setup/downloader_wine_test.py.
+//
+//   download_probe.exe [options] URL
+//     --sink=memory|file|readonly|base  where the data goes (default memory)
+//     --file=PATH       the file of the file sinks (created/emptied first)
+//     --initial=N       N bytes ('p') written into the sink before the attempt
+//     --steps           Downloader directly: prints open=, every chunk=, then
+//                       --extra-reads=N further ReadChunk results
+//     --stop            the stop event is signalled before the attempt
+//     --observer        a recording observer (DownloadUrl only)
+//     --dump=PATH       writes the memory sink's bytes to PATH at the end
+//     --log=PATH        the installer log goes to PATH
+//     --temp-name=DIR   prints MakeTempFileName(DIR) and exits
+//     --escape=TEXT / --host=URL   prints the url_util result and exits
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "installer/log.h"
+#include "platform/scoped_handle.h"
+#include "platform/string_conversion.h"
+#include "setup/download_sink.h"
+#include "setup/download_url.h"
+#include "setup/downloader.h"
+#include "setup/url_util.h"
+
+namespace li = lite_installer;
+
+namespace {
+
+void Print(const char* key, const std::wstring& value) {
+  std::printf("%s=%s\n", key, li::WideToUtf8(value).c_str());
+}
+
+void Print(const char* key, unsigned long long value) { std::printf("%s=%llu\n", key, value); }
+
+class RecordingObserver : public li::InstallerObserver {
+ public:
+  void CloseWindow() override { std::printf("observer=CloseWindow\n"); }
+  void SetProgress(int32_t percent) override { std::printf("observer=SetProgress(%d)\n", percent); }
+  void EnableTimeLeft() override { std::printf("observer=EnableTimeLeft\n"); }
+  void SetTimeLeft(int32_t seconds, li::TimeLeftKind kind) override {
+    std::printf("observer=SetTimeLeft(%d,%d)\n", seconds, static_cast<int>(kind));
+  }
+  void OnInstallError(int32_t code) override { std::printf("observer=OnInstallError(%d)\n", code); }
+  HWND GetProgressWindow() override { return nullptr; }
+};
+
+bool Option(const std::wstring& arg, const wchar_t* name, std::wstring* value) {
+  std::wstring prefix = std::wstring(name) + L"=";
+  if (arg.compare(0, prefix.size(), prefix) != 0) return false;
+  *value = arg.substr(prefix.size());
+  return true;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::wstring sink_kind = L"memory", file, dump, url, value;
+  unsigned long initial = 0, extra_reads = 0;
+  bool steps = false, stop = false, with_observer = false;
+  for (int i = 1; i < argc; ++i) {
+    std::wstring arg = argv[i];
+    if (Option(arg, L"--sink", &value)) {
+      sink_kind = value;
+    } else if (Option(arg, L"--file", &value)) {
+      file = value;
+    } else if (Option(arg, L"--initial", &value)) {
+      initial = std::wcstoul(value.c_str(), nullptr, 10);
+    } else if (Option(arg, L"--extra-reads", &value)) {
+      extra_reads = std::wcstoul(value.c_str(), nullptr, 10);
+    } else if (Option(arg, L"--dump", &value)) {
+      dump = value;
+    } else if (Option(arg, L"--log", &value)) {
+      li::SetLogPath(value);
+    } else if (Option(arg, L"--temp-name", &value)) {
+      Print("temp_name", li::Downloader::MakeTempFileName(value));
+      return 0;
+    } else if (Option(arg, L"--escape", &value)) {
+      Print("escaped", li::EscapeUrlSegment(value));
+      return 0;
+    } else if (Option(arg, L"--host", &value)) {
+      Print("host", li::HostOfUrl(value));
+      return 0;
+    } else if (arg == L"--steps") {
+      steps = true;
+    } else if (arg == L"--stop") {
+      stop = true;
+    } else if (arg == L"--observer") {
+      with_observer = true;
+    } else {
+      url = arg;
+    }
+  }
+
+  li::ScopedFile file_handle;
+  std::unique_ptr<li::DownloadSink> sink;
+  li::MemoryDownloadSink* memory = nullptr;
+  if (sink_kind == L"file" || sink_kind == L"readonly") {
+    // The read-only sink is made from a handle without write access, so every
+    // write fails as on a full or vanished disk.
+    file_handle.Reset(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_handle.IsValid()) return 2;
+    if (sink_kind == L"readonly") {
+      file_handle.Reset();
+      file_handle.Reset(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!file_handle.IsValid()) return 2;
+    }
+    sink = std::make_unique<li::FileDownloadSink>(file_handle.Get());
+  } else if (sink_kind == L"base") {
+    sink = std::make_unique<li::DownloadSink>();
+  } else {
+    auto m = std::make_unique<li::MemoryDownloadSink>();
+    memory = m.get();
+    sink = std::move(m);
+  }
+  if (initial) {
+    std::vector<char> bytes(initial, 'p');
+    if (sink_kind == L"readonly") {
+      // Counted only: the handle cannot write.
+      li::DownloadSink* base = sink.get();
+      base->li::DownloadSink::Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    } else if (!sink->Write(bytes.data(), static_cast<uint32_t>(bytes.size()))) {
+      return 3;
+    }
+  }
+
+  li::ScopedHandle stop_event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (stop) ::SetEvent(stop_event.Get());
+
+  if (steps) {
+    li::Downloader downloader;
+    bool open = downloader.OpenDownload(url.c_str(), sink.get());
+    Print("open", open);
+    Print("total_after_open", sink->total());
+    unsigned long long chunks = 0;
+    while (open) {
+      uint32_t read = downloader.ReadChunk();
+      if (read == 0) break;
+      ++chunks;
+    }
+    Print("chunks", chunks);
+    for (unsigned long i = 0; i < extra_reads; ++i) Print("extra_read", downloader.ReadChunk());
+    Print("result", open && downloader.FinalizeDownload());
+    Print("error", downloader.error_text());
+    Print("redirect", downloader.redirect_url());
+    Print("content_length", downloader.content_length());
+  } else {
+    RecordingObserver observer;
+    std::wstring error, redirect;
+    uint32_t content_length = 12345;
+    bool result = li::DownloadUrl(url, sink.get(), &error, &redirect, &content_length,
+                                  stop_event.Get(), with_observer ? &observer : nullptr);
+    Print("result", result);
+    Print("error", error);
+    Print("redirect", redirect);
+    Print("content_length", content_length);
+  }
+  Print("sink_total", sink->total());
+  if (file_handle.IsValid()) {
+    LARGE_INTEGER size = {};
+    ::GetFileSizeEx(file_handle.Get(), &size);
+    Print("file_size", static_cast<unsigned long long>(size.QuadPart));
+  }
+  if (memory && !dump.empty()) {
+    li::ScopedFile out(::CreateFileW(dump.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!memory->data().empty()) {
+      ::WriteFile(out.Get(), memory->data().data(), static_cast<DWORD>(memory->data().size()),
+                  &written, nullptr);
+    }
+  }
+  std::fflush(stdout);
+  return 0;
+}
