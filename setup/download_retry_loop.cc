@@ -1,0 +1,38 @@
+// The setup download's attempt loop; portable.
+#include "setup/download_retry_loop.h"
+
+#include "installer/log.h"
+
+namespace lite_installer {
+namespace {
+
+constexpr wchar_t kFunction[] = L"Installer::DownloadModuleTo";
+constexpr uint64_t kResumePercent = 10;
+
+}  // namespace
+
+bool ShouldRestartDownload(uint32_t delivered, uint32_t content_length) {
+  // In 64 bits: a 32-bit "length * 10" wraps for setups above 429 MB and
+  // would throw away (or keep) the wrong partial files.
+  return delivered < static_cast<uint64_t>(content_length) * kResumePercent / 100;
+}
+
+bool RunDownloadAttempts(DownloadSink* sink, DownloadAttemptSeam* seam) {
+  for (int32_t attempt = 1; attempt <= kMaxDownloadAttempts && !seam->StopRequested();
+       ++attempt) {
+    std::wstring error_text;
+    std::wstring redirect_url;
+    uint32_t content_length = 0;
+    const bool ok = seam->Attempt(sink, &error_text, &redirect_url, &content_length);
+    const uint32_t delivered = sink->total();
+    if (!ok && ShouldRestartDownload(delivered, content_length)) sink->Reset();
+    seam->Report(ok, attempt, static_cast<int32_t>(delivered), error_text, redirect_url);
+    if (ok) return true;
+    if (attempt < kMaxDownloadAttempts) seam->Pause(kDownloadRetryPauseMs);
+  }
+  // Always the configured maximum, also when a stop ended the loop early.
+  LI_LOG(kLogError, kFunction, L"Max download attempts failed (", kMaxDownloadAttempts, L")");
+  return false;
+}
+
+}  // namespace lite_installer

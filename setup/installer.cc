@@ -1,0 +1,248 @@
+// The installation flow: registry state, obtaining the setup, the wait for
+// permission, verification, the setup run, clean-up and the final report.
+// A setup is run only after VerifyDownloadedModule has accepted the very file
+// that is run.
+#include "setup/installer.h"
+
+#include "installer/exit_codes.h"
+#include "installer/log.h"
+#include "installer/registry_values.h"
+#include "platform/clock.h"
+#include "platform/guid.h"
+#include "platform/string_conversion.h"
+#include "setup/download_retry_loop.h"
+#include "setup/download_url.h"
+#include "setup/downloader.h"
+#include "setup/installer_data.h"
+#include "setup/setup_command_line.h"
+#include "verify/verify_downloaded_module.h"
+
+namespace lite_installer {
+namespace {
+
+constexpr wchar_t kInstallBrowser[] = L"Installer::InstallBrowser";
+constexpr wchar_t kDownloadModuleTo[] = L"Installer::DownloadModuleTo";
+constexpr wchar_t kBrowserMessageWindowClass[] = L"TavrixBrowser_MessageWindow";
+constexpr DWORD kStopWaitMs = 10000;
+constexpr DWORD kMessageWindowPollMs = 1000;
+constexpr int32_t kFinishedPercent = 100;
+
+// The downloaded setup file: deleted when the flow ends, whatever the outcome
+// (after a successful run the setup has finished with it).
+class DownloadedFile {
+ public:
+  DownloadedFile() = default;
+  ~DownloadedFile() {
+    if (!path_.empty()) ::DeleteFileW(path_.c_str());
+  }
+  DownloadedFile(const DownloadedFile&) = delete;
+  DownloadedFile& operator=(const DownloadedFile&) = delete;
+  void Remember(const std::wstring& path) { path_ = path; }
+
+ private:
+  std::wstring path_;
+};
+
+// The attempt loop's platform side: DownloadUrl with the stop event and the
+// observer, the status report, and pauses that the stop event ends.
+class SetupDownloadSeam : public DownloadAttemptSeam {
+ public:
+  SetupDownloadSeam(Installer* installer, InstallerObserver* observer, std::wstring url)
+      : installer_(installer), observer_(observer), url_(std::move(url)) {}
+
+  bool StopRequested() override {
+    return ::WaitForSingleObject(installer_->stop_event(), 0) == WAIT_OBJECT_0;
+  }
+  bool Attempt(DownloadSink* sink, std::wstring* error_text, std::wstring* redirect_url,
+               uint32_t* content_length) override {
+    return DownloadUrl(url_, sink, error_text, redirect_url, content_length,
+                       installer_->stop_event(), observer_);
+  }
+  void Report(bool ok, int32_t attempt, int32_t delivered, const std::wstring& error_text,
+              const std::wstring& redirect_url) override {
+    installer_->ReportStatus(ok, url_, attempt, delivered, error_text, redirect_url);
+  }
+  void Pause(uint32_t milliseconds) override {
+    ::WaitForSingleObject(installer_->stop_event(), milliseconds);
+  }
+
+ private:
+  Installer* installer_;
+  InstallerObserver* observer_;
+  std::wstring url_;
+};
+
+}  // namespace
+
+Installer::Installer(InstallerObserver* observer, const BrandPackageInfo* brand,
+                     const DistribInfoParams* distrib_info)
+    : observer_(observer),
+      brand_(brand),
+      distrib_info_(distrib_info),
+      temp_dir_(brand->temp_dir()),
+      result_(kExitSetupNotRun) {
+  InstallerDataPaths paths = PrepareInstallerDataFiles(CommandLine::Current(), temp_dir_);
+  installer_data_path_ = paths.installer_data;
+  clids_file_path_ = paths.clids_file;
+  stop_event_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  install_event_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+}
+
+Installer::~Installer() { Stop(); }
+
+void Installer::Stop() {
+  if (!worker_thread_.IsValid()) return;
+  ::SetEvent(stop_event_.Get());
+  ::WaitForSingleObject(worker_thread_.Get(), kStopWaitMs);
+}
+
+unsigned __stdcall Installer::WorkerThread(void* installer) {
+  static_cast<Installer*>(installer)->Run();
+  return 0;
+}
+
+bool Installer::StopSignalled() const {
+  return ::WaitForSingleObject(stop_event_.Get(), 0) == WAIT_OBJECT_0;
+}
+
+void Installer::Run() {
+  installation_id_ = Widen(GenerateGuidString());
+  StoreValueInRegistry(registry_values::kLang, Widen(brand_->interface_language()));
+  StoreValueInRegistry(registry_values::kInstallerData, installer_data_path_);
+  StoreValueInRegistry(registry_values::kClidsFile, clids_file_path_);
+  brand_->StoreInRegistry();
+
+  const int32_t code = InstallBrowser();
+  if (code != kInstallDone) {
+    // The values and package files stay, so a later run can pick them up.
+    if (observer_ && !StopSignalled()) observer_->OnInstallError(code);
+  } else {
+    CleanUpAfterSuccess();
+  }
+  if (observer_) WaitForMessageWindow();
+  ReportInstallationFinished(code == kInstallDone);
+}
+
+void Installer::CleanUpAfterSuccess() {
+  // "lang" stays: the installed browser reads it.
+  RemoveValueFromRegistry(registry_values::kInstallerData);
+  RemoveValueFromRegistry(registry_values::kClidsFile);
+  RemoveValueFromRegistry(registry_values::kDistribInfoParams);
+  brand_->RemoveFromRegistry();
+  if (!brand_->brand_package_path().empty())
+    ::DeleteFileW(brand_->brand_package_path().c_str());
+  if (!brand_->partner_package_path().empty())
+    ::DeleteFileW(brand_->partner_package_path().c_str());
+}
+
+int32_t Installer::InstallBrowser() {
+  const int64_t start = WallClockNow();
+  LI_LOG(kLogInfo, kInstallBrowser, L"Install Browser.");
+  const std::wstring given = CommandLine::Current().Value(switches::kBrowserSetup);
+  LI_LOG(kLogInfo, kInstallBrowser, L"Pre-downloaded module: ", given);
+
+  DownloadedFile downloaded_file;
+  std::wstring module(given.c_str());  // up to the first NUL
+  if (module.empty() || ::GetFileAttributesW(module.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    module = Downloader::MakeTempFileName(temp_dir_);
+    if (module.empty()) {
+      LI_LOG(kLogError, kInstallBrowser, L"Cannot obtain temp file.");
+      return kInstallFailed;
+    }
+    LI_LOG(kLogInfo, kInstallBrowser, L"Executable path: ", module);
+    downloaded_file.Remember(module);
+    const int64_t download_start = WallClockNow();
+    const int32_t code = DownloadModuleTo(module);
+    download_time_ = WallClockNow() - download_start;
+    if (code != kInstallDone) {
+      LI_LOG(kLogError, kInstallBrowser, L"Module was not downloaded: ", module);
+      return code;
+    }
+    LI_LOG(kLogInfo, kInstallBrowser, L"Module downloaded: ", module);
+  }
+
+  const int64_t wait_start = WallClockNow();
+  // The stop event is listed first, so when both are set the wait reports it
+  // and the installation stops.
+  const HANDLE events[] = {stop_event_.Get(), install_event_.Get()};
+  if (::WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+    LI_LOG(kLogError, kInstallBrowser, L"Installation after download event isn't in signal state.");
+    return kInstallFailed;
+  }
+
+  const int64_t verify_start = WallClockNow();
+  if (!VerifyDownloadedModule(module)) {
+    LI_LOG(kLogError, kInstallBrowser, L"Module verification failed: ", module);
+    return kInstallFailed;
+  }
+  LI_LOG(kLogInfo, kInstallBrowser, L"Verification successed: ", module);
+
+  const int64_t install_start = WallClockNow();
+  if (!RunSetup(module)) return kInstallFailed;
+  install_time_ = WallClockNow() - install_start;
+
+  if (CommandLine::Current().Has(switches::kDoNotLaunchBrowser) && observer_) {
+    observer_->SetProgress(kFinishedPercent);
+    observer_->CloseWindow();
+    observer_ = nullptr;
+  }
+  // The wait for the user's permission does not count.
+  total_time_ = (wait_start - start) + (WallClockNow() - verify_start);
+  return kInstallDone;
+}
+
+int32_t Installer::DownloadModuleTo(const std::wstring& path) {
+  ScopedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) {
+    LI_LOG(kLogError, kDownloadModuleTo, L"Cannot create file:", path);
+    return kInstallFailed;
+  }
+  LI_LOG(kLogInfo, kDownloadModuleTo, L"Try to download module:", path);
+  FileDownloadSink sink(file.Get());
+  if (brand_->setup_url().empty()) {
+    LI_LOG(kLogError, kDownloadModuleTo, L"Setup url is empty.");
+    return kInstallNotDownloaded;
+  }
+  SetupDownloadSeam seam(this, observer_, Widen(brand_->setup_url()));
+  return RunDownloadAttempts(&sink, &seam) ? kInstallDone : kInstallNotDownloaded;
+}
+
+CommandLine Installer::BuildSetupCommandLine(const std::wstring& setup_path) const {
+  SetupCommandLineValues values;
+  values.setup_path = setup_path;
+  if (observer_)
+    values.progress_window =
+        ProgressWindowNumber(reinterpret_cast<intptr_t>(observer_->GetProgressWindow()));
+  values.brand_name = brand_->brand_name();
+  values.installer_data_path = installer_data_path_;
+  values.clids_file_path = clids_file_path_;
+  values.brand_package_loaded = brand_->brand_package_loaded();
+  values.brand_package_path = brand_->brand_package_path();
+  values.partner_package_loaded = brand_->partner_package_loaded();
+  values.partner_package_path = brand_->partner_package_path();
+  values.distrib_info_file_path = distrib_info_->distrib_file_path();
+  values.make_default = make_default_;
+  values.send_statistics = send_statistics_;
+  return lite_installer::BuildSetupCommandLine(CommandLine::Current(), values);
+}
+
+bool Installer::RunSetup(const std::wstring& setup_path) {
+  int32_t exit_code = kExitSetupNotRun;
+  const bool ran = RunProcessAndWait(BuildSetupCommandLine(setup_path).ToString(), &exit_code);
+  result_.store(exit_code);
+  return ran;
+}
+
+void Installer::WaitForMessageWindow() {
+  // The installed browser keeps this window while it imports; the dialog
+  // stays open (showing the import progress) until it is gone.
+  for (;;) {
+    if (::WaitForSingleObject(stop_event_.Get(), kMessageWindowPollMs) == WAIT_OBJECT_0) return;
+    if (::FindWindowExW(HWND_MESSAGE, nullptr, kBrowserMessageWindowClass, nullptr)) continue;
+    if (observer_) observer_->CloseWindow();
+    return;
+  }
+}
+
+}  // namespace lite_installer

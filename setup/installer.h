@@ -1,0 +1,113 @@
+// One installation of the browser: registry state, the setup file (given or
+// downloaded in up to five attempts), the wait for permission, verification,
+// the setup run and its exit code, clean-up and the status reports. Runs on
+// the main thread in silent mode (no observer) or on the dialog's worker
+// thread; the dialog thread touches it only through the two events, the two
+// choices, the cancel counter and Stop.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "brand/brand_package_info.h"
+#include "brand/distrib_info_params.h"
+#include "installer/command_line.h"
+#include "platform/scoped_handle.h"
+#include "setup/download_sink.h"
+#include "setup/installer_observer.h"
+
+namespace lite_installer {
+
+// Result codes of Installer::InstallBrowser.
+enum InstallResult : int32_t {
+  kInstallDone = 0,         // the setup ran and its exit code was read
+  kInstallFailed = 1,       // no file, no permission, not verified, setup not run
+  kInstallNotDownloaded = 2 // no setup URL, every attempt failed, or stopped
+};
+
+class Installer {
+ public:
+  // The pointers are not owned and must outlive the installer; observer is
+  // null in silent mode. Writes the built-in data files (installer_data.h).
+  Installer(InstallerObserver* observer, const BrandPackageInfo* brand,
+            const DistribInfoParams* distrib_info);
+  // Stops the worker thread (at most 10 s) before anything is released.
+  ~Installer();
+  Installer(const Installer&) = delete;
+  Installer& operator=(const Installer&) = delete;
+
+  // The whole installation; result() holds the exit code afterwards.
+  void Run();
+  int32_t InstallBrowser();
+  // 0 downloaded, 1 file not created, 2 no URL / all attempts failed / stopped.
+  int32_t DownloadModuleTo(const std::wstring& path);
+  CommandLine BuildSetupCommandLine(const std::wstring& setup_path) const;
+  bool RunSetup(const std::wstring& setup_path);
+  // Runs a command line and waits for it without limit. exit_code (optional)
+  // is 400 until the process's own code is read. False when the process could
+  // not be created or waited for, or its code could not be read.
+  bool RunProcessAndWait(const std::wstring& command_line, int32_t* exit_code);
+  // Interactive only: returns on stop, or closes the window once the
+  // installed browser's message window is gone.
+  void WaitForMessageWindow();
+  // With a worker thread: sets the stop event and waits at most 10 s for it.
+  void Stop();
+
+  void ReportStatus(bool success, const std::wstring& url, int32_t attempt, int32_t downloaded,
+                    const std::wstring& error_text, const std::wstring& redirect_url);
+  void ReportInstallationFinished(bool success);
+
+  // A single request for the reports (no stop, no observer). False for a
+  // null sink, after the log line.
+  static bool Download(const std::wstring& url, DownloadSink* sink, std::wstring* error_text,
+                       std::wstring* redirect_url);
+  // Click statistics: name and value appended unescaped.
+  static void SendClickStat(const std::wstring& name, const std::wstring& value);
+
+  // Thread function for _beginthreadex: Run, then exit code 0.
+  static unsigned __stdcall WorkerThread(void* installer);
+  // Takes ownership of the worker thread's handle.
+  void SetWorkerThread(HANDLE thread) { worker_thread_.Reset(thread); }
+
+  HANDLE stop_event() const { return stop_event_.Get(); }
+  HANDLE install_after_download_event() const { return install_event_.Get(); }
+  void set_make_default(bool value) { make_default_ = value; }
+  void set_send_statistics(bool value) { send_statistics_ = value; }
+  // The Cancel button: any count above 0 marks the installation cancelled.
+  void Cancel() { cancel_count_.fetch_add(1); }
+  bool cancelled() const { return cancel_count_.load() > 0; }
+  int32_t result() const { return result_.load(); }
+  const std::wstring& installer_data_path() const { return installer_data_path_; }
+  const std::wstring& clids_file_path() const { return clids_file_path_; }
+  const std::wstring& installation_id() const { return installation_id_; }
+
+ private:
+  bool StopSignalled() const;
+  void CleanUpAfterSuccess();
+
+  InstallerObserver* observer_;
+  const BrandPackageInfo* brand_;
+  const DistribInfoParams* distrib_info_;
+  bool make_default_ = false;
+  bool send_statistics_ = false;
+  std::wstring temp_dir_;
+  std::wstring installer_data_path_;
+  std::wstring clids_file_path_;
+  std::wstring installation_id_;
+  std::atomic<int32_t> result_;
+  ScopedHandle worker_thread_;
+  ScopedHandle stop_event_;
+  ScopedHandle install_event_;
+  std::atomic<int32_t> cancel_count_{0};
+  int64_t total_time_ = 0;
+  int64_t download_time_ = 0;
+  int64_t install_time_ = 0;
+};
+
+// Installer::SendClickStat ("clicked_button", value).
+void SendButtonClick(const std::wstring& value);
+
+}  // namespace lite_installer

@@ -1,0 +1,74 @@
+// The status reports of an installation, the click statistics and the single
+// request they are sent with. A request is sent once and its answer dropped;
+// a failure is only logged and never touches the installation. After a
+// cancel, attempt reports stop and the final report says "cancelled".
+#include "build_config.h"
+#include "installer/log.h"
+#include "platform/string_conversion.h"
+#include "setup/download_url.h"
+#include "setup/installer.h"
+#include "setup/status_url.h"
+#include "setup/url_util.h"
+
+namespace lite_installer {
+namespace {
+
+constexpr wchar_t kResultSuccess[] = L"success";
+constexpr wchar_t kResultFailed[] = L"failed";
+constexpr wchar_t kResultCancelled[] = L"cancelled";
+constexpr wchar_t kClickedButton[] = L"clicked_button";
+
+// One GET whose body is thrown away; error_text receives the request's own
+// error text.
+bool SendRequest(const std::wstring& url, std::wstring* error_text) {
+  MemoryDownloadSink sink;
+  std::wstring redirect_url;
+  return Installer::Download(url, &sink, error_text, &redirect_url);
+}
+
+}  // namespace
+
+bool Installer::Download(const std::wstring& url, DownloadSink* sink, std::wstring* error_text,
+                         std::wstring* redirect_url) {
+  LI_LOG(kLogInfo, L"Installer::Download", L"Attempt to download module: ", url);
+  if (!sink) return false;
+  sink->Reset();
+  return DownloadUrl(url, sink, error_text, redirect_url, nullptr, nullptr, nullptr);
+}
+
+void Installer::ReportStatus(bool success, const std::wstring& url, int32_t attempt,
+                             int32_t downloaded, const std::wstring& error_text,
+                             const std::wstring& redirect_url) {
+  if (cancel_count_.load() > 0) return;
+  const std::wstring report = BuildAttemptReportUrl(
+      Widen(LI_STATUS_ENDPOINT), success, attempt, downloaded, installation_id_,
+      EscapeUrlSegment(url), EscapeUrlSegment(HostOfUrl(redirect_url)),
+      EscapeUrlSegment(error_text));
+  std::wstring request_error;
+  if (!SendRequest(report, &request_error))
+    LI_LOG(kLogError, L"Installer::ReportStatus", L"Cannot report download status: ",
+           request_error);
+}
+
+void Installer::ReportInstallationFinished(bool success) {
+  const wchar_t* result = cancel_count_.load() > 0 ? kResultCancelled
+                          : success                ? kResultSuccess
+                                                   : kResultFailed;
+  const std::wstring report =
+      BuildFinishedReportUrl(Widen(LI_STATUS_ENDPOINT), installation_id_, result, total_time_,
+                             download_time_, install_time_);
+  std::wstring request_error;
+  if (!SendRequest(report, &request_error))
+    LI_LOG(kLogError, L"Installer::ReportInstallationFinished",
+           L"Cannot report installation status: ", request_error);
+}
+
+void Installer::SendClickStat(const std::wstring& name, const std::wstring& value) {
+  std::wstring request_error;
+  if (!SendRequest(BuildClickStatUrl(Widen(LI_CLICK_BASE), name, value), &request_error))
+    LI_LOG(kLogError, L"Installer::SendClickStat", L"Cannot send click stat: ", request_error);
+}
+
+void SendButtonClick(const std::wstring& value) { Installer::SendClickStat(kClickedButton, value); }
+
+}  // namespace lite_installer

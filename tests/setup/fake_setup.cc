@@ -1,0 +1,214 @@
+// Test tool: a stand-in for the browser setup. It records what the installer
+// handed it (its command line, the switches, and path + size of every file a
+// switch names, with the text of "distr-info-file"), can post the registered
+// setup messages to the "progress-window" handle, can leave a message-only
+// window of the installed browser's class behind for a while, and exits with
+// a chosen code. Everything is chosen by environment variables, which the
+// installer passes on to the setup unchanged:
+//   FAKE_SETUP_RESULT     where the JSON record goes (default: next to the
+//                         program, "<program>.result.json")
+//   FAKE_SETUP_EXIT_CODE  exit code in decimal (default 0)
+//   FAKE_SETUP_POST       comma list of messages to post, in order:
+//                         "install:<step>", "import:<percent>:<stage>",
+//                         "close", "higher"
+//   FAKE_SETUP_BROWSER_WINDOW_MS  a helper process keeps a message-only window
+//                         "TavrixBrowser_MessageWindow" for this long
+#include <windows.h>
+
+#include <jansson.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/string_conversion.h"
+
+namespace {
+
+constexpr wchar_t kHoldWindowSwitch[] = L"--fake-setup-hold-window=";
+constexpr wchar_t kBrowserWindowClass[] = L"TavrixBrowser_MessageWindow";
+// Switches whose value is a file the setup is meant to read.
+constexpr const char* kFileSwitches[] = {"installerdata", "clids-file", "brand-package",
+                                         "partner-package", "distr-info-file",
+                                         "browser-setup"};
+
+std::wstring Env(const wchar_t* name) {
+  wchar_t buffer[4096];
+  DWORD n = ::GetEnvironmentVariableW(name, buffer, 4096);
+  return n > 0 && n < 4096 ? std::wstring(buffer, n) : std::wstring();
+}
+
+std::string Utf8(const std::wstring& text) { return lite_installer::WideToUtf8(text); }
+
+std::wstring ProgramPath() {
+  wchar_t buffer[MAX_PATH];
+  DWORD n = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  return std::wstring(buffer, n);
+}
+
+std::string ReadSmallFile(const std::wstring& path, LONGLONG* size) {
+  *size = -1;
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::string();
+  LARGE_INTEGER length = {};
+  std::string bytes;
+  if (::GetFileSizeEx(file, &length)) {
+    *size = length.QuadPart;
+    if (length.QuadPart <= 65536) {
+      bytes.resize(static_cast<size_t>(length.QuadPart));
+      DWORD read = 0;
+      if (!bytes.empty()) ::ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+      bytes.resize(read);
+    }
+  }
+  ::CloseHandle(file);
+  return bytes;
+}
+
+// The helper process: a message-only window of the browser's class for a
+// while, so the installer sees it after the setup has ended.
+int HoldBrowserWindow(DWORD milliseconds) {
+  WNDCLASSW window_class = {};
+  window_class.lpfnWndProc = ::DefWindowProcW;
+  window_class.hInstance = ::GetModuleHandleW(nullptr);
+  window_class.lpszClassName = kBrowserWindowClass;
+  ::RegisterClassW(&window_class);
+  HWND window = ::CreateWindowExW(0, kBrowserWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                  nullptr, window_class.hInstance, nullptr);
+  const DWORD end = ::GetTickCount() + milliseconds;
+  while (static_cast<LONG>(end - ::GetTickCount()) > 0) {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+    ::Sleep(20);
+  }
+  if (window) ::DestroyWindow(window);
+  return 0;
+}
+
+bool StartWindowHolder(const std::wstring& milliseconds) {
+  std::wstring line = L"\"" + ProgramPath() + L"\" " + kHoldWindowSwitch + milliseconds;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+    return false;
+  // Give it time to create the window before the installer starts looking.
+  ::WaitForInputIdle(process.hProcess, 2000);
+  ::Sleep(300);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  return true;
+}
+
+// Posts one "name[:w[:l]]" message; returns a record of what was posted.
+json_t* PostOne(HWND window, const std::wstring& spec) {
+  std::vector<std::wstring> parts;
+  size_t start = 0;
+  for (;;) {
+    size_t colon = spec.find(L':', start);
+    parts.push_back(spec.substr(start, colon - start));
+    if (colon == std::wstring::npos) break;
+    start = colon + 1;
+  }
+  const std::wstring& kind = parts[0];
+  const wchar_t* name = kind == L"install"  ? L"tavrix.lite.set_install_progress"
+                        : kind == L"import" ? L"tavrix.lite.set_import_progress"
+                        : kind == L"close"  ? L"tavrix.lite.close_window"
+                        : kind == L"higher" ? L"tavrix.higher_version_exist"
+                                            : nullptr;
+  WPARAM w = parts.size() > 1 ? static_cast<WPARAM>(_wtoi(parts[1].c_str())) : 0;
+  LPARAM l = parts.size() > 2 ? static_cast<LPARAM>(_wtoi(parts[2].c_str())) : 0;
+  json_t* record = json_object();
+  json_object_set_new(record, "message", json_string(Utf8(spec).c_str()));
+  BOOL posted = FALSE;
+  if (name) posted = ::PostMessageW(window, ::RegisterWindowMessageW(name), w, l);
+  json_object_set_new(record, "posted", posted ? json_true() : json_false());
+  return record;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  int count = 0;
+  wchar_t** args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  for (int i = 1; args && i < count; ++i) {
+    std::wstring arg = args[i];
+    if (arg.compare(0, wcslen(kHoldWindowSwitch), kHoldWindowSwitch) == 0)
+      return HoldBrowserWindow(static_cast<DWORD>(_wtoi(arg.c_str() + wcslen(kHoldWindowSwitch))));
+  }
+
+  json_t* record = json_object();
+  json_object_set_new(record, "command_line", json_string(Utf8(::GetCommandLineW()).c_str()));
+  json_t* arguments = json_array();
+  json_t* switches = json_object();
+  for (int i = 0; args && i < count; ++i) {
+    std::wstring arg = args[i];
+    json_array_append_new(arguments, json_string(Utf8(arg).c_str()));
+    if (i == 0 || arg.compare(0, 2, L"--") != 0) continue;
+    size_t eq = arg.find(L'=');
+    std::wstring name = arg.substr(2, eq == std::wstring::npos ? std::wstring::npos : eq - 2);
+    std::wstring value = eq == std::wstring::npos ? std::wstring() : arg.substr(eq + 1);
+    json_object_set_new(switches, Utf8(name).c_str(), json_string(Utf8(value).c_str()));
+  }
+  json_object_set_new(record, "arguments", arguments);
+  json_object_set_new(record, "switches", switches);
+
+  json_t* files = json_object();
+  for (const char* name : kFileSwitches) {
+    json_t* value = json_object_get(switches, name);
+    if (!value) continue;
+    std::wstring path = lite_installer::Widen(json_string_value(value));
+    // The values are ASCII paths in the tests; widen byte by byte is enough.
+    LONGLONG size = -1;
+    std::string content = ReadSmallFile(path, &size);
+    json_t* file = json_object();
+    json_object_set_new(file, "path", json_string(json_string_value(value)));
+    json_object_set_new(file, "size", json_integer(size));
+    if (std::string(name) == "distr-info-file")
+      json_object_set_new(file, "content", json_stringn(content.data(), content.size()));
+    json_object_set_new(files, name, file);
+  }
+  json_object_set_new(record, "files", files);
+
+  HWND progress_window = nullptr;
+  if (json_t* value = json_object_get(switches, "progress-window"))
+    progress_window = reinterpret_cast<HWND>(
+        static_cast<uintptr_t>(std::strtoull(json_string_value(value), nullptr, 10)));
+  json_t* posts = json_array();
+  std::wstring post_list = Env(L"FAKE_SETUP_POST");
+  for (size_t start = 0; !post_list.empty() && start <= post_list.size();) {
+    size_t comma = post_list.find(L',', start);
+    std::wstring item = post_list.substr(start, comma - start);
+    if (!item.empty()) json_array_append_new(posts, PostOne(progress_window, item));
+    if (comma == std::wstring::npos) break;
+    start = comma + 1;
+  }
+  json_object_set_new(record, "posts", posts);
+
+  std::wstring hold = Env(L"FAKE_SETUP_BROWSER_WINDOW_MS");
+  if (!hold.empty())
+    json_object_set_new(record, "browser_window_started",
+                        StartWindowHolder(hold) ? json_true() : json_false());
+
+  std::wstring exit_text = Env(L"FAKE_SETUP_EXIT_CODE");
+  int exit_code = exit_text.empty() ? 0 : _wtoi(exit_text.c_str());
+  json_object_set_new(record, "exit_code", json_integer(exit_code));
+
+  std::wstring result_path = Env(L"FAKE_SETUP_RESULT");
+  if (result_path.empty()) result_path = ProgramPath() + L".result.json";
+  char* text = json_dumps(record, JSON_INDENT(2));
+  HANDLE file = ::CreateFileW(result_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE && text) {
+    DWORD written = 0;
+    ::WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+    ::CloseHandle(file);
+  }
+  free(text);
+  json_decref(record);
+  if (args) ::LocalFree(args);
+  return exit_code;
+}
