@@ -24,6 +24,9 @@ constexpr wchar_t kStepInternetRead[] = L"internet_read";
 constexpr wchar_t kStepWriteFile[] = L"write_file";
 constexpr wchar_t kStepFinalQueryInfo[] = L"final_query_info";
 
+// ERROR_INTERNET_CONNECTION_ABORTED: what a body cut short is recorded as.
+constexpr DWORD kConnectionAborted = 12030;
+
 }  // namespace
 
 Downloader::Downloader() : buffer_(new uint8_t[kDownloadChunkSize]()) {}
@@ -62,6 +65,8 @@ bool Downloader::OpenDownload(const wchar_t* url, DownloadSink* sink) {
   redirect_url_.clear();
   content_length_ = 0;
   sink_ = nullptr;
+  start_offset_ = 0;
+  received_ = 0;
   CloseHandles();
 
   internet_.Reset(::InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
@@ -99,6 +104,7 @@ bool Downloader::OpenDownload(const wchar_t* url, DownloadSink* sink) {
 
   url_ = url ? url : L"";
   sink_ = sink;
+  start_offset_ = sink ? sink->total() : 0;
   LI_LOG(kLogInfo, kOpenDownload, L"Connection established: ", url_);
   return true;
 }
@@ -118,6 +124,7 @@ uint32_t Downloader::ReadChunk() {
       LI_LOG(kLogError, kReadChunk, L"Write file error.");
       return 0;
     }
+    received_ += read;
   }
   if (content_length_ == 0) {
     DWORD length = 0;
@@ -126,6 +133,17 @@ uint32_t Downloader::ReadChunk() {
                          &length, &size, nullptr)) {
       content_length_ = length;
     }
+  }
+  // Wine 8 ends a body that the server cut short (closed or reset after part
+  // of its Content-Length) with a successful read of 0 bytes, as if it were
+  // complete; the status is still 200, so the attempt would count a partial
+  // setup as downloaded. A body that ends before its announced length is a
+  // broken connection. The start offset keeps a resumed body, whose length
+  // may count from byte 0, from being taken for a short one.
+  if (read == 0 && content_length_ != 0 &&
+      static_cast<uint64_t>(start_offset_) + received_ < content_length_) {
+    SetError(kStepInternetRead, kConnectionAborted);
+    LI_LOG(kLogError, kReadChunk, L"Download chunk error.");
   }
   return read;
 }

@@ -62,6 +62,10 @@ class Downloader {
   std::wstring redirect_url_;
   uint32_t content_length_ = 0;
   DownloadSink* sink_ = nullptr;
+  // Where this response's body starts in the sink, and what it delivered so
+  // far: together they tell an announced body from one cut short.
+  uint32_t start_offset_ = 0;
+  uint32_t received_ = 0;
   // Declared so that destruction frees the buffer, then closes the request,
   // then the session.
   ScopedInternetHandle internet_;
