@@ -9,6 +9,17 @@
 
 namespace lite_installer {
 
+namespace brand_package {
+constexpr int kDefaultBrandResource = 319;
+constexpr int kPartnerResource = 320;
+constexpr char kNamedBrandResourcePrefix[] = "BRAND_";
+constexpr char kBrandConfigName[] = "brand_config";
+constexpr char kPartnerConfigName[] = "partner_config";
+constexpr wchar_t kBrandFileName[] = L"BrandFile";
+constexpr wchar_t kPartnerFileName[] = L"PartnerFile";
+constexpr char kAutodetectBrandName[] = "auto";
+}  // namespace brand_package
+
 class BrandPackageInfo {
  public:
   explicit BrandPackageInfo(const std::wstring& temp_dir);
@@ -24,6 +35,10 @@ class BrandPackageInfo {
   void GetInfoFromResources(const std::string& brand_name);
   // Reads config_name out of a package (a cabinet) and merges its keys.
   void GetBrandInfo(const std::string& package, const std::string& config_name);
+  // GetBrandInfo once the configuration text is out of its package: merges
+  // the keys (first value read wins) and logs the values as they now stand.
+  // Text that is not JSON merges nothing but still logs.
+  void MergeConfig(const std::string& config_text);
   void SetDefaults();
 
   void StoreInRegistry() const;
@@ -52,7 +67,10 @@ class BrandPackageInfo {
   std::wstring PrivacyLink() const;
 
   // The distribution language rule, applied by the run sequence between
-  // GetInfo and SetDefaults.
+  // GetInfo and SetDefaults: a non-empty distribution language replaces the
+  // interface language; else for the brand id "int" with language
+  // autodetection on, the interface language is emptied so that the user's
+  // language decides.
   void SetInterfaceLanguage(const std::string& language);
 
  protected:

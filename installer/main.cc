@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "brand/brand_package_info.h"
+#include "brand/distrib_info_params.h"
 #include "installer/command_line.h"
 #include "installer/exit_codes.h"
 #include "installer/log.h"
@@ -25,7 +27,7 @@ std::wstring TemporaryDirectory() {
 }
 
 // Silent mode: the installation runs to its end on this thread.
-int RunSilent() {
+int RunSilent(const BrandPackageInfo& brand_info, const DistribInfoParams& distrib_params) {
   LI_LOG(kLogInfo, kFunction, L"Installing in silent mode.");
   const CommandLine& command_line = CommandLine::Current();
   bool make_default = command_line.Has(switches::kMakeBrowserDefault) &&
@@ -39,7 +41,7 @@ int RunSilent() {
 
 // Interactive mode: the installer dialog is not part of this build yet, so the
 // run ends as a silent one that never ran the setup.
-int RunInteractive() {
+int RunInteractive(const BrandPackageInfo& brand_info, const DistribInfoParams& distrib_params) {
   return kExitSetupNotRun;
 }
 
@@ -57,11 +59,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const CommandLine& command_line = CommandLine::Current();
   const bool silent = command_line.Has(switches::kSilent);
   const std::string brand_name = command_line.AsciiValue(switches::kBrandName);
-  (void)brand_name;
   const std::wstring temp_dir = TemporaryDirectory();
   LI_LOG(kLogInfo, kFunction, L"Temporary path is: ", temp_dir);
 
-  int exit_code = silent ? RunSilent() : RunInteractive();
+  DistribInfoParams distrib_params;
+  distrib_params.Load();
+  BrandPackageInfo brand_info(temp_dir);
+  brand_info.GetInfo(brand_name);
+  brand_info.SetInterfaceLanguage(distrib_params.language());
+  brand_info.SetDefaults();
+
+  int exit_code = silent ? RunSilent(brand_info, distrib_params)
+                         : RunInteractive(brand_info, distrib_params);
 
   LI_LOG(kLogInfo, kFunction, L"Installer exit with code: ", exit_code);
   return exit_code;

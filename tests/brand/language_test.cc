@@ -1,0 +1,90 @@
+// The language tables and brand autodetection rows, with the user's region
+// and language set by the test.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "brand/brand_autodetection.h"
+#include "brand/language.h"
+#include "brand/user_locale.h"
+#include "tests/brand/captured_log_messages.h"
+
+namespace lite_installer {
+namespace {
+
+using ::testing::ElementsAre;
+
+TEST(LanguageCodes, EveryInterfaceLanguageRoundTrips) {
+  for (uint32_t id : {1028u, 1029u, 1031u, 1036u, 1040u, 1041u, 1046u, 1049u, 1055u, 1058u,
+                      1087u, 2052u, 2070u, 3082u}) {
+    EXPECT_EQ(LanguageIdFromCode(LanguageCodeFromId(id)), id) << id;
+  }
+}
+
+TEST(LanguageCodes, EnglishAndUnknownCodesGive1033) {
+  EXPECT_EQ(LanguageIdFromCode("en"), 1033u);
+  EXPECT_EQ(LanguageIdFromCode("EN"), 1033u);
+  EXPECT_EQ(LanguageIdFromCode(""), 1033u);
+  EXPECT_EQ(LanguageIdFromCode("pl"), 1033u);
+}
+
+TEST(LanguageCodes, CodesAreCaseSensitive) {
+  EXPECT_EQ(LanguageIdFromCode("RU"), 1033u);
+  EXPECT_EQ(LanguageIdFromCode("pt-br"), 1033u);
+  EXPECT_EQ(LanguageIdFromCode("pt-BR"), 1046u);
+}
+
+TEST(LanguageCodes, UserLanguageOutsideTheTableIsEmpty) {
+  EXPECT_EQ(LanguageCodeFromId(1033), "en");
+  EXPECT_EQ(LanguageCodeFromId(1045), "");
+  EXPECT_EQ(LanguageCodeFromId(2057), "");  // English (UK) is not 1033
+}
+
+TEST(LanguageCodes, BrandDefaultLanguages) {
+  EXPECT_EQ(DefaultLanguageOfBrand("tavrix"), "ru");
+  EXPECT_EQ(DefaultLanguageOfBrand("by"), "ru");
+  EXPECT_EQ(DefaultLanguageOfBrand("kz"), "ru");
+  EXPECT_EQ(DefaultLanguageOfBrand("ua"), "uk");
+  EXPECT_EQ(DefaultLanguageOfBrand("tb"), "tr");
+  EXPECT_EQ(DefaultLanguageOfBrand("int"), "en");
+  EXPECT_EQ(DefaultLanguageOfBrand("Tavrix"), "en");
+}
+
+TEST(BrandDetectionRows, RegionAndLanguagePickTheBrand) {
+  EXPECT_EQ(DetectBrandName("RU", "uk"), "ua_uk");
+  EXPECT_EQ(DetectBrandName("RU", "en"), "tavrix");
+  EXPECT_EQ(DetectBrandName("UA", "ru"), "ua_ru");
+  EXPECT_EQ(DetectBrandName("UA", "kk"), "ua_uk");
+  EXPECT_EQ(DetectBrandName("TR", "de"), "tb");
+  EXPECT_EQ(DetectBrandName("US", "tr"), "tb");
+  EXPECT_EQ(DetectBrandName("", "ru"), "tavrix");
+  EXPECT_EQ(DetectBrandName("DE", "uk"), "ua_uk");
+}
+
+TEST(BrandDetectionRows, EmptyLocaleStillMatchesRegionRows) {
+  EXPECT_EQ(DetectBrandName("UA", ""), "ua_uk");
+  EXPECT_EQ(DetectBrandName("TR", ""), "tb");
+}
+
+TEST(BrandDetectionRows, RegionsAreCaseSensitive) {
+  EXPECT_EQ(DetectBrandName("ua", "ru"), "tavrix");
+}
+
+TEST(BrandAutodetection, LogsRegionLocaleAndTheDetectedBrand) {
+  SetUserLocaleForTesting("UA", 1049);
+  StartLogCapture();
+  EXPECT_EQ(AutodetectBrandName(), "ua_ru");
+  EXPECT_THAT(CapturedMessages(L"`anonymous-namespace'::AutodetectBrandName"),
+              ElementsAre("User region: UA", "User locale: ru", "Detected brand-name: ua_ru"));
+}
+
+TEST(BrandAutodetection, NoMatchingRowLogsTheDefault) {
+  SetUserLocaleForTesting("DE", 1031);
+  StartLogCapture();
+  EXPECT_EQ(AutodetectBrandName(), "tavrix");
+  EXPECT_THAT(CapturedMessages(L"`anonymous-namespace'::AutodetectBrandName"),
+              ElementsAre("User region: DE", "User locale: de",
+                          "Didn't found brand-name. Use default: tavrix"));
+}
+
+}  // namespace
+}  // namespace lite_installer
