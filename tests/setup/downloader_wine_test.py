@@ -1,0 +1,349 @@
+"""The downloader and the download attempt under Wine, against loopback servers:
+what the install flow and the reports get back (result, error text, redirect,
+content length, sink bytes), what the server received, and the log lines.
+
+Runs download_probe.exe (one attempt per run) against nginx (files, ranges,
+redirects, HTTPS) and the fault-injecting server (cut bodies, no length,
+error statuses, request counts). Measured Wine 8 behaviour is asserted where
+it decides an outcome (resume refused with 12016, a cut body read as a clean
+end, an untrusted certificate reported as 12057).
+"""
+import hashlib
+import os
+import re
+import shutil
+import sys
+import tempfile
+import unittest
+
+import servers
+import winelib
+
+PROBE = os.path.join(winelib.BIN, "download_probe.exe")
+AGENT = "Tavrix.Browser lite installer"
+OPEN = "lite_installer::Downloader::OpenDownload"
+READ = "lite_installer::Downloader::ReadChunk"
+FINALIZE = "lite_installer::Downloader::FinalizeDownload"
+
+
+class Probe:
+    """One run of download_probe.exe: the printed values, the observer calls
+    and the log lines it wrote."""
+
+    def __init__(self, work, *args):
+        log = os.path.join(work, "probe.log")
+        if os.path.exists(log):
+            os.remove(log)
+        p = winelib.wine([PROBE, "--log=" + winelib.win_path(log)] + list(args), timeout=60)
+        if p.returncode != 0:
+            raise AssertionError("probe failed %d: %s %s" % (p.returncode, p.stdout, p.stderr))
+        self.values = {}
+        self.observer = []
+        for line in p.stdout.splitlines():
+            key, _, value = line.partition("=")
+            if key == "observer":
+                self.observer.append(value)
+            elif key == "extra_read":
+                self.values.setdefault("extra_reads", []).append(int(value))
+            else:
+                self.values[key] = value
+        lines = []
+        if os.path.exists(log):
+            with open(log, "rb") as f:
+                text = f.read().decode("utf-16-le").lstrip("\ufeff")
+            lines = text.split("\n")
+        self.lines = lines
+
+    def __getitem__(self, key):
+        return self.values[key]
+
+    def number(self, key):
+        return int(self.values[key])
+
+    def messages(self, function):
+        """Messages of one function, without the last-error text of ERROR
+        lines."""
+        lines = [l.rstrip("\r") for l in self.lines]
+        return [m.split(" Last error: ")[0] for m in winelib.messages(lines, function)]
+
+    def error_lines(self):
+        return [l for l in self.lines if " ERROR: " in l]
+
+
+def sha(data):
+    return hashlib.sha256(data).hexdigest()
+
+
+class DownloaderTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.mkdtemp(prefix="li_dl_")
+        cls.docroot = os.path.join(cls.work, "root")
+        os.makedirs(cls.docroot)
+        # Several chunks of 32768 bytes and a partial one.
+        cls.payload = os.urandom(200000)
+        with open(os.path.join(cls.docroot, "setup.exe"), "wb") as f:
+            f.write(cls.payload)
+        open(os.path.join(cls.docroot, "empty.bin"), "wb").close()
+        port = servers.free_port()
+        cls.files = servers.FileServer(cls.docroot, port=port, redirects={
+            "/first": "http://127.0.0.2:%d/second" % port,
+            "/second": "http://localhost:%d/setup.exe" % port,
+        })
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.files.stop()
+        shutil.rmtree(cls.work, ignore_errors=True)
+
+    def setUp(self):
+        self.files.clear_requests()
+
+    def probe(self, *args):
+        return Probe(self.work, *args)
+
+    def path(self, name):
+        return os.path.join(self.work, name)
+
+    def read(self, name):
+        with open(self.path(name), "rb") as f:
+            return f.read()
+
+
+class Download(DownloaderTest):
+    def test_whole_file_arrives_in_memory_with_progress_from_5_to_40(self):
+        p = self.probe("--observer", "--dump=" + winelib.win_path(self.path("m.bin")),
+                       self.files.url("/setup.exe"))
+        self.assertEqual(p["result"], "1")
+        self.assertEqual(p["error"], "")
+        self.assertEqual(p.number("content_length"), 200000)
+        self.assertEqual(p.number("sink_total"), 200000)
+        self.assertEqual(sha(self.read("m.bin")), sha(self.payload))
+        self.assertEqual(p.observer[:2], ["SetProgress(5)", "SetTimeLeft(-1,0)"])
+        self.assertEqual(p.observer[-2:], ["SetProgress(40)", "SetTimeLeft(240,2)"])
+        percents = [int(c[12:-1]) for c in p.observer if c.startswith("SetProgress(")]
+        self.assertEqual(percents, sorted(percents))
+        self.assertEqual(p.messages(OPEN),
+                         ["Connection established: " + self.files.url("/setup.exe")])
+        self.assertEqual(p.error_lines(), [])
+
+    def test_file_sink_holds_the_exact_bytes(self):
+        p = self.probe("--sink=file", "--file=" + winelib.win_path(self.path("f.bin")),
+                       self.files.url("/setup.exe"))
+        self.assertEqual(p["result"], "1")
+        self.assertEqual(p.number("file_size"), 200000)
+        self.assertEqual(sha(self.read("f.bin")), sha(self.payload))
+
+    def test_request_is_a_plain_get_with_agent_and_accept(self):
+        self.probe(self.files.url("/setup.exe"))
+        [r] = self.files.wait_for_requests(1)
+        self.assertEqual((r.method, r.path, r.user_agent, r.accept, r.range),
+                         ("GET", "/setup.exe", AGENT, "*/*", ""))
+
+    def test_empty_body_succeeds_on_the_status_alone(self):
+        p = self.probe("--steps", self.files.url("/empty.bin"))
+        self.assertEqual((p["open"], p["chunks"], p["result"], p["error"]), ("1", "0", "1", ""))
+        self.assertEqual(p.number("content_length"), 0)
+
+    def test_two_redirects_report_the_second_target(self):
+        target = "http://localhost:%d/setup.exe" % self.files.port
+        p = self.probe("--dump=" + winelib.win_path(self.path("r.bin")), self.files.url("/first"))
+        self.assertEqual(p["result"], "1")
+        self.assertEqual(p["redirect"], target)
+        self.assertEqual(sha(self.read("r.bin")), sha(self.payload))
+        hosts = [(r.path, r.host) for r in self.files.wait_for_requests(3)]
+        port = self.files.port
+        self.assertEqual(hosts, [("/first", "127.0.0.1:%d" % port),
+                                 ("/second", "127.0.0.2:%d" % port),
+                                 ("/setup.exe", "localhost:%d" % port)])
+
+    def test_no_redirect_leaves_the_redirect_empty(self):
+        p = self.probe(self.files.url("/setup.exe"))
+        self.assertEqual(p["redirect"], "")
+
+    def test_not_found_reads_the_body_then_fails_with_the_status(self):
+        p = self.probe("--steps", self.files.url("/missing.exe"))
+        self.assertEqual(p["open"], "1")
+        self.assertRegex(p["error"], r"^final_query_info-404-\d+$")
+        self.assertEqual(p.number("sink_total"), p.number("content_length"))
+        self.assertGreater(p.number("sink_total"), 0)
+        self.assertEqual(p.messages(FINALIZE),
+                         ["Unsuccessful download: " + self.files.url("/missing.exe")])
+
+    def test_refused_connection_fails_at_open(self):
+        url = "http://127.0.0.1:%d/setup.exe" % servers.free_port()
+        p = self.probe("--observer", url)
+        self.assertEqual(p["result"], "0")
+        self.assertEqual(p["error"], "internet_open_url-12029")  # ERROR_INTERNET_CANNOT_CONNECT
+        self.assertEqual(p.observer, [])
+        self.assertEqual(p.messages(OPEN), [])
+
+
+class Resume(DownloaderTest):
+    def test_wine_refuses_the_resume_and_the_sink_starts_over(self):
+        # Wine 8's InternetSetFilePointer on an HTTP request returns
+        # INVALID_SET_FILE_POINTER with 12016 and sends no Range header.
+        p = self.probe("--steps", "--sink=file", "--file=" + winelib.win_path(self.path("p.bin")),
+                       "--initial=1000", "--extra-reads=2", self.files.url("/setup.exe"))
+        self.assertEqual(p["open"], "1")
+        self.assertEqual(p["error"], "internet_set_file_pointer-12016")
+        self.assertEqual(p.number("total_after_open"), 0)
+        self.assertEqual(p["chunks"], "0")
+        self.assertEqual(p.values["extra_reads"], [0, 0])
+        self.assertEqual(p["result"], "0")
+        self.assertEqual(p.number("file_size"), 0)
+        [r] = self.files.wait_for_requests(1)
+        self.assertEqual(r.range, "")
+
+    def test_refused_resume_in_an_attempt_restarts_progress(self):
+        p = self.probe("--observer", "--initial=1000", self.files.url("/setup.exe"))
+        self.assertEqual(p["result"], "0")
+        self.assertEqual(p["error"], "internet_set_file_pointer-12016")
+        self.assertEqual(p.number("sink_total"), 0)
+        # The sink was emptied, so the attempt counts as a fresh one.
+        self.assertEqual(p.observer, ["SetProgress(5)", "SetTimeLeft(-1,0)"])
+
+
+class Faults(DownloaderTest):
+    def setUp(self):
+        super().setUp()
+        self.body = os.urandom(100000)
+        self.faults = servers.FaultServer({
+            "/cut": servers.Route(body=self.body, cut_at=50000),
+            "/reset": servers.Route(body=self.body, cut_at=50000, cut="reset"),
+            "/nolength": servers.Route(body=self.body, content_length=False),
+            "/big404": servers.Route(body=self.body, status=404),
+            "/error": servers.Route(body=b"internal", status=500),
+            "/partial": servers.Route(body=b"abc", status=206),
+            "/nocontent": servers.Route(status=204),
+        })
+
+    def tearDown(self):
+        self.faults.stop()
+
+    def test_body_cut_short_is_a_read_error_and_keeps_what_arrived(self):
+        # Wine hands a body closed before its Content-Length to the caller as
+        # a clean end; the downloader must still not call it complete.
+        for route in ("/cut", "/reset"):
+            with self.subTest(route=route):
+                p = self.probe("--steps", "--sink=file",
+                               "--file=" + winelib.win_path(self.path("c.bin")),
+                               self.faults.url(route))
+                self.assertEqual(p["result"], "0")
+                self.assertEqual(p["error"], "internet_read-12030")
+                self.assertEqual(p.number("sink_total"), 50000)
+                self.assertEqual(self.read("c.bin"), self.body[:50000])
+                self.assertEqual(p.messages(READ), ["Download chunk error."])
+                self.assertEqual(p.messages(FINALIZE), [])
+
+    def test_after_an_error_reads_do_not_touch_the_network(self):
+        p = self.probe("--steps", "--extra-reads=3", self.faults.url("/cut"))
+        self.assertEqual(p.values["extra_reads"], [0, 0, 0])
+        self.assertEqual(p["error"], "internet_read-12030")
+        self.assertEqual(self.faults.request_count(), 1)
+
+    def test_missing_length_gives_no_proportional_progress(self):
+        p = self.probe("--observer", "--dump=" + winelib.win_path(self.path("n.bin")),
+                       self.faults.url("/nolength"))
+        self.assertEqual(p["result"], "1")
+        self.assertEqual(p.number("content_length"), 0)
+        self.assertEqual(self.read("n.bin"), self.body)
+        self.assertEqual(p.observer, ["SetProgress(5)", "SetTimeLeft(-1,0)", "SetProgress(40)",
+                                      "SetTimeLeft(240,2)"])
+
+    def test_error_status_fails_after_reading_every_chunk(self):
+        p = self.probe("--steps", self.faults.url("/big404"))
+        self.assertRegex(p["error"], r"^final_query_info-404-\d+$")
+        self.assertEqual(p.number("sink_total"), 100000)
+        self.assertEqual(p["chunks"], "4")
+
+    def test_every_status_but_200_fails(self):
+        for route, status in (("/error", 500), ("/partial", 206), ("/nocontent", 204)):
+            with self.subTest(route=route):
+                p = self.probe("--steps", self.faults.url(route))
+                self.assertEqual(p["open"], "1")
+                self.assertEqual(p["result"], "0")
+                self.assertRegex(p["error"], r"^final_query_info-%d-\d+$" % status)
+
+    def test_stop_before_the_first_chunk_reads_nothing(self):
+        p = self.probe("--stop", "--observer", self.faults.url("/nolength"))
+        self.assertEqual(p["result"], "0")
+        self.assertEqual(p["error"], "")
+        self.assertEqual(p.number("sink_total"), 0)
+        self.assertEqual(p.observer, ["SetProgress(5)", "SetTimeLeft(-1,0)"])
+
+    def test_write_failure_is_recorded_and_stops_the_download(self):
+        p = self.probe("--steps", "--sink=readonly", "--extra-reads=1",
+                       "--file=" + winelib.win_path(self.path("ro.bin")), self.faults.url("/nolength"))
+        self.assertEqual(p["error"], "write_file-5")  # ERROR_ACCESS_DENIED
+        self.assertEqual(p["chunks"], "0")
+        self.assertEqual(p.values["extra_reads"], [0])
+        self.assertEqual(p.number("sink_total"), 0)
+        self.assertEqual(p.messages(READ), ["Write file error."])
+
+
+class Https(DownloaderTest):
+    def test_status_endpoint_answers_when_its_ca_is_trusted_in_the_prefix(self):
+        with servers.StatusEndpoint(port=servers.free_port()) as status:
+            url = status.url + "?status=success&downloaded=5&ui=ID"
+            p = self.probe("--steps", url)
+            self.assertEqual((p["result"], p["error"]), ("1", ""))
+            [r] = status.wait_for_requests(1)
+            self.assertEqual(r.scheme, "https")
+            self.assertEqual(r.path, servers.path_of(status.url))
+            self.assertEqual(r.params, [("status", "success"), ("downloaded", "5"), ("ui", "ID")])
+
+    def test_untrusted_certificate_fails_at_open_without_a_request(self):
+        with servers.StatusEndpoint(port=servers.free_port(), trust=False) as status:
+            p = self.probe("--steps", status.url)
+            # Wine 8 reports the unknown root as ERROR_INTERNET_SEC_CERT_REV_FAILED.
+            self.assertEqual(p["error"], "internet_open_url-12057")
+            self.assertEqual(p["open"], "0")
+            self.assertEqual(status.requests(), [])
+
+    def test_unreachable_endpoint_fails_at_open(self):
+        p = self.probe("--steps", "https://127.0.0.1:%d/get/browser/install" % servers.free_port())
+        self.assertEqual(p["error"], "internet_open_url-12029")
+
+
+class Helpers(DownloaderTest):
+    def test_temp_file_name_creates_an_empty_xb_file(self):
+        p = self.probe("--temp-name=" + winelib.win_path(self.work))
+        name = p["temp_name"]
+        self.assertRegex(name, r"\\xb[0-9A-Fa-f]+\.tmp$")
+        host = winelib.host_path(name)
+        self.assertTrue(os.path.isfile(host))
+        self.assertEqual(os.path.getsize(host), 0)
+
+    def test_temp_file_name_is_empty_without_a_usable_directory(self):
+        self.assertEqual(self.probe("--temp-name=")["temp_name"], "")
+        missing = winelib.win_path(os.path.join(self.work, "missing"))
+        self.assertEqual(self.probe("--temp-name=" + missing)["temp_name"], "")
+
+    def test_escaping_as_the_reports_send_it(self):
+        # Wine's UrlEscapeW with URL_ESCAPE_SEGMENT_ONLY: "/", "?", "#", "&" and
+        # blanks are escaped; ":", "=", "%" and "+" are kept.
+        cases = {
+            "http://127.0.0.1:18080/browser/setup.exe":
+                "http:%2F%2F127.0.0.1:18080%2Fbrowser%2Fsetup.exe",
+            "internet_read-12002": "internet_read-12002",
+            "a b&c=d?e#f/g%h+i": "a%20b%26c=d%3Fe%23f%2Fg%h+i",
+        }
+        for text, expected in cases.items():
+            with self.subTest(text=text):
+                self.assertEqual(self.probe("--escape=" + text)["escaped"], expected)
+
+    def test_host_of_a_url_is_the_decoded_host_only(self):
+        cases = {
+            "HTTP://User:pw@Mirror.Test:8080/a/../b?c=1#d": "Mirror.Test",
+            "http://%6Di.test/": "mi.test",
+            "http://127.0.0.2:18080/setup.exe": "127.0.0.2",
+            "not a url": "",
+        }
+        for url, host in cases.items():
+            with self.subTest(url=url):
+                self.assertEqual(self.probe("--host=" + url)["host"], host)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
