@@ -255,7 +255,7 @@ class Faults(DownloaderTest):
         p = self.probe("--steps", self.faults.url("/big404"))
         self.assertRegex(p["error"], r"^final_query_info-404-\d+$")
         self.assertEqual(p.number("sink_total"), 100000)
-        self.assertEqual(p["chunks"], "4")
+        self.assertGreaterEqual(int(p["chunks"]), 4)  # 32768 bytes at most per chunk
 
     def test_every_status_but_200_fails(self):
         for route, status in (("/error", 500), ("/partial", 206), ("/nocontent", 204)):
