@@ -12,6 +12,7 @@ bool DownloadSink::Write(const void* bytes, uint32_t count) {
 void DownloadSink::Reset() { total_ = 0; }
 
 bool MemoryDownloadSink::Write(const void* bytes, uint32_t count) {
+  if (count == 0) return true;
   data_.append(static_cast<const char*>(bytes), count);
   total_ += count;
   return true;
