@@ -42,7 +42,9 @@ Request (namedtuple) fields, as nginx logged them:
 Fault injection (Python, what nginx cannot do)
     FaultServer(routes, port=0, host="127.0.0.1")
         A threaded HTTP/1.1 server; `routes` maps a path (query ignored) to a
-        Route; unknown paths get 404. Attributes: port, url(path),
+        Route, or to a list of Routes used one per request in turn (the last
+        one repeats: [Route(status=500), Route(body=data)] fails once, then
+        serves); unknown paths get 404. Attributes: port, url(path),
         requests (list of FaultRequest(method, path, headers dict with
         lower-case names)), request_count(path=None).
     Route(body=b"", status=200, content_length=True, cut_at=None,
@@ -164,6 +166,8 @@ class _Nginx:
     """One nginx process with a generated configuration in a temp dir."""
 
     def __init__(self, server_blocks, ports):
+        for host, port in ports:
+            _check_port_free(host, port)
         self.dir = tempfile.mkdtemp(prefix="li_nginx_")
         self._ports = ports
         self.access_log = os.path.join(self.dir, "access.log")
@@ -196,8 +200,6 @@ http {{
         with open(self.conf_path, "w") as f:
             f.write(conf)
         open(self.access_log, "w").close()
-        for host, port in ports:
-            _check_port_free(host, port)
         self._stderr = open(os.path.join(self.dir, "stderr.log"), "wb")
         self.proc = subprocess.Popen(
             [NGINX, "-p", self.dir + "/", "-c", self.conf_path, "-e", self.dir + "/error.log"],
@@ -435,7 +437,12 @@ class _FaultHandler(http.server.BaseHTTPRequestHandler):
         with server.lock:
             server.requests.append(FaultRequest(
                 "GET", self.path, {k.lower(): v for k, v in self.headers.items()}))
-        route = server.routes.get(path)
+        with server.lock:
+            route = server.routes.get(path)
+            if isinstance(route, (list, tuple)):
+                seen = server.served.get(path, 0)
+                server.served[path] = seen + 1
+                route = route[min(seen, len(route) - 1)]
         if route is None:
             route = Route(body=b"not found", status=404)
         body, status = route.body, route.status
@@ -484,6 +491,7 @@ class FaultServer:
         self.server = _ThreadingServer((host, port), _FaultHandler)
         self.server.routes = dict(routes)
         self.server.requests = []
+        self.server.served = {}
         self.server.lock = threading.Lock()
         self.host = host
         self.port = self.server.server_address[1]

@@ -80,6 +80,7 @@ class FaultRoutes(unittest.TestCase):
             "/ranges": servers.Route(body=self.body, ranges=True),
             "/plain": servers.Route(body=self.body),
             "/moved": servers.Route(location="http://127.0.0.1:1/"),
+            "/flaky": [servers.Route(status=500), servers.Route(body=b"ok")],
         })
 
     def tearDown(self):
@@ -99,6 +100,10 @@ class FaultRoutes(unittest.TestCase):
                          (206, self.body[10:]))
         self.assertEqual(get(self.server.port, "/plain", headers={"Range": "bytes=10-"})[::2],
                          (200, self.body))
+
+    def test_route_sequence_fails_once_then_serves(self):
+        self.assertEqual([get(self.server.port, "/flaky")[::2] for _ in range(3)],
+                         [(500, b""), (200, b"ok"), (200, b"ok")])
 
     def test_unknown_path_redirect_and_counting(self):
         self.assertEqual(get(self.server.port, "/none")[0], 404)
