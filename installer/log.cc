@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdarg>
 #include <cwchar>
-#include <ctime>
 
 #include "installer/log_file.h"
 
@@ -20,7 +19,7 @@ constexpr size_t kMaxFormattedUnits = 1500;
 void WriteLine(int level, const wchar_t* function, int line, const std::wstring& message,
                uint32_t last_error) {
   if (!g_log_path) return;  // lines before SetLogPath are dropped
-  std::wstring text = BuildLogLinePrefix(std::time(nullptr), CurrentThreadIdForLog(), level,
+  std::wstring text = BuildLogLinePrefix(CurrentUtcSecondsForLog(), CurrentThreadIdForLog(), level,
                                          function ? function : L"", line);
   text += message;
   FinishLogLine(level, level == kLogError ? ErrorText(last_error) : std::wstring(), &text);

@@ -11,6 +11,8 @@ namespace lite_installer {
 
 void AppendLogLine(const std::wstring& path, const std::wstring& line);
 uint32_t CurrentThreadIdForLog();
+// The current time in seconds since 1970-01-01 UTC, in 64 bits.
+int64_t CurrentUtcSecondsForLog();
 uint32_t LastErrorForLog();
 void RestoreLastErrorForLog(uint32_t code);
 

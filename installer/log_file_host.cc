@@ -1,4 +1,5 @@
 // Host build of the log's platform side: lines are kept in memory for tests.
+#include <ctime>
 #include <mutex>
 
 #include "installer/log.h"
@@ -18,6 +19,7 @@ void AppendLogLine(const std::wstring& path, const std::wstring& line) {
 }
 
 uint32_t CurrentThreadIdForLog() { return 1; }
+int64_t CurrentUtcSecondsForLog() { return static_cast<int64_t>(std::time(nullptr)); }
 uint32_t LastErrorForLog() { return 0; }
 void RestoreLastErrorForLog(uint32_t) {}
 

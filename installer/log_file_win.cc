@@ -74,6 +74,18 @@ void AppendLogLine(const std::wstring& path, const std::wstring& line) {
 }
 
 uint32_t CurrentThreadIdForLog() { return ::GetCurrentThreadId(); }
+
+int64_t CurrentUtcSecondsForLog() {
+  // From the system's file time rather than time(): the mingw runtime's
+  // time_t is 32 bits wide.
+  FILETIME now;
+  ::GetSystemTimeAsFileTime(&now);
+  const int64_t ticks = static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) |
+                                             now.dwLowDateTime);
+  constexpr int64_t kTicksPerSecond = 10000000;
+  constexpr int64_t kSeconds1601To1970 = 11644473600;
+  return ticks / kTicksPerSecond - kSeconds1601To1970;
+}
 uint32_t LastErrorForLog() { return ::GetLastError(); }
 void RestoreLastErrorForLog(uint32_t code) { ::SetLastError(code); }
 

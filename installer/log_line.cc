@@ -4,6 +4,24 @@
 #include <cwchar>
 
 namespace lite_installer {
+namespace {
+
+// Proleptic Gregorian date of a day count from 1970-01-01 (H. Hinnant's
+// days-to-civil algorithm).
+void CivilFromDays(int64_t days, int* year, int* month, int* day) {
+  days += 719468;
+  const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  const int64_t day_of_era = days - era * 146097;
+  const int64_t year_of_era =
+      (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+  const int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const int64_t month_index = (5 * day_of_year + 2) / 153;
+  *day = static_cast<int>(day_of_year - (153 * month_index + 2) / 5 + 1);
+  *month = static_cast<int>(month_index < 10 ? month_index + 3 : month_index - 9);
+  *year = static_cast<int>(year_of_era + era * 400 + (*month <= 2 ? 1 : 0));
+}
+
+}  // namespace
 
 const wchar_t* LogLevelText(int level) {
   switch (level) {
@@ -16,17 +34,25 @@ const wchar_t* LogLevelText(int level) {
   }
 }
 
-std::wstring BuildLogLinePrefix(std::time_t utc_seconds, uint32_t thread_id, int level,
+std::wstring BuildLogLinePrefix(int64_t utc_seconds, uint32_t thread_id, int level,
                                 const std::wstring& function, int line) {
-  std::tm parts = {};
-#if defined(_WIN32)
-  gmtime_s(&parts, &utc_seconds);
-#else
-  gmtime_r(&utc_seconds, &parts);
-#endif
-  wchar_t stamp[1024];
-  size_t n = std::wcsftime(stamp, 1024, L"%Y-%m-%d %H:%M:%S <", &parts);
-  std::wstring text(stamp, n);
+  // "%Y-%m-%d %H:%M:%S <" computed here rather than by gmtime and wcsftime:
+  // with the 32-bit time_t of the mingw runtime both fail after 2038-01-19
+  // (measured under Wine: gmtime_s returns 22), which left lines without
+  // their stamp.
+  int64_t days = utc_seconds / 86400;
+  int64_t seconds_of_day = utc_seconds % 86400;
+  if (seconds_of_day < 0) {
+    seconds_of_day += 86400;
+    --days;
+  }
+  int year, month, day;
+  CivilFromDays(days, &year, &month, &day);
+  wchar_t stamp[64];
+  std::swprintf(stamp, 64, L"%04d-%02d-%02d %02d:%02d:%02d <", year, month, day,
+                static_cast<int>(seconds_of_day / 3600), static_cast<int>(seconds_of_day / 60 % 60),
+                static_cast<int>(seconds_of_day % 60));
+  std::wstring text(stamp);
   text += std::to_wstring(thread_id);
   text += L"> ";
   text += LogLevelText(level);

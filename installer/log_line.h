@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <ctime>
 #include <string>
 
 namespace lite_installer {
@@ -17,7 +16,9 @@ const wchar_t* LogLevelText(int level);
 // Everything of a line up to and including the message. For ERROR lines the
 // caller appends " Last error: " + error text, for others "\n" (see
 // FinishLogLine).
-std::wstring BuildLogLinePrefix(std::time_t utc_seconds, uint32_t thread_id, int level,
+// utc_seconds counts from 1970-01-01 00:00:00 UTC in 64 bits: the CRT's
+// 32-bit time_t of the mingw build ends in January 2038.
+std::wstring BuildLogLinePrefix(int64_t utc_seconds, uint32_t thread_id, int level,
                                 const std::wstring& function, int line);
 
 // Appends the line ending: " Last error: " + error_text for ERROR, else "\n".

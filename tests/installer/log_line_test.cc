@@ -11,9 +11,9 @@
 namespace lite_installer {
 namespace {
 
-constexpr std::time_t k20151008_173440 = 1444325680;
+constexpr int64_t k20151008_173440 = 1444325680;
 
-std::wstring Line(std::time_t when, uint32_t thread, int level, const std::wstring& function,
+std::wstring Line(int64_t when, uint32_t thread, int level, const std::wstring& function,
                   int line, const std::wstring& message, const std::wstring& error_text) {
   std::wstring text = BuildLogLinePrefix(when, thread, level, function, line);
   text += message;
@@ -30,9 +30,30 @@ TEST(LogLineFormat, StampIsUtcWithZeroPaddedFields) {
   // 2001-02-03 04:05:06 UTC.
   EXPECT_EQ(L"2001-02-03 04:05:06 <1> INFO: f (1): m\n",
             Line(981173106, 1, kLogInfo, L"f", 1, L"m", L""));
-  // A leap day past 2038: the stamp does not depend on a 32-bit time.
+}
+
+TEST(LogLineFormat, StampsPastThe32BitTimeLimit) {
+  // The mingw runtime's time_t is 32 bits: its gmtime fails from here on, and
+  // lines lost their stamp.
+  EXPECT_EQ(L"2038-01-19 03:14:08 <1> INFO: f (1): m\n",
+            Line(2147483648LL, 1, kLogInfo, L"f", 1, L"m", L""));
   EXPECT_EQ(L"2040-02-29 23:59:59 <1> INFO: f (1): m\n",
-            Line(2214172799, 1, kLogInfo, L"f", 1, L"m", L""));
+            Line(2214172799LL, 1, kLogInfo, L"f", 1, L"m", L""));
+}
+
+TEST(LogLineFormat, CalendarEdges) {
+  const struct {
+    int64_t seconds;
+    const wchar_t* stamp;
+  } kCases[] = {
+      {0, L"1970-01-01 00:00:00 <"},           {-1, L"1969-12-31 23:59:59 <"},
+      {951825600, L"2000-02-29 12:00:00 <"},   {4107542400LL, L"2100-03-01 00:00:00 <"},
+      {253402300799LL, L"9999-12-31 23:59:59 <"}, {1444325680, L"2015-10-08 17:34:40 <"},
+  };
+  for (const auto& c : kCases) {
+    std::wstring line = BuildLogLinePrefix(c.seconds, 0, kLogInfo, L"f", 0);
+    EXPECT_EQ(std::wstring(c.stamp) + L"0> INFO: f (0): ", line) << c.seconds;
+  }
 }
 
 TEST(LogLineFormat, ThreadIdIsUnsignedAndLineIsSigned) {

@@ -1,0 +1,102 @@
+// The platform helpers that ask Windows: GUID text, path existence, the
+// current directory, the wall clock and the detected version. Windows only
+// (runs under Wine).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <set>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/guid.h"
+#include "platform/path_util.h"
+#include "platform/windows_version.h"
+
+namespace lite_installer {
+namespace {
+
+TEST(GenerateGuidString, ThirtySixUpperCaseHexDigitsInGroups) {
+  for (int i = 0; i < 20; ++i) {
+    std::string guid = GenerateGuidString();
+    ASSERT_EQ(36u, guid.size()) << guid;
+    for (size_t pos = 0; pos < guid.size(); ++pos) {
+      if (pos == 8 || pos == 13 || pos == 18 || pos == 23) {
+        EXPECT_EQ('-', guid[pos]) << guid;
+      } else {
+        char c = guid[pos];
+        EXPECT_TRUE((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')) << guid;
+      }
+    }
+    EXPECT_NE('{', guid.front());
+    EXPECT_NE('}', guid.back());
+  }
+}
+
+TEST(GenerateGuidString, EachCallIsNew) {
+  std::set<std::string> seen;
+  for (int i = 0; i < 100; ++i) seen.insert(GenerateGuidString());
+  EXPECT_EQ(100u, seen.size());
+}
+
+TEST(PathExists, FilesAndDirectoriesButNotMissingNames) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_NE(0u, ::GetTempPathW(MAX_PATH, temp));
+  std::wstring dir(temp);
+  EXPECT_TRUE(PathExists(dir));
+  std::wstring file = dir + L"platform_win_test.tmp";
+  HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  ::CloseHandle(h);
+  EXPECT_TRUE(PathExists(file));
+  ::DeleteFileW(file.c_str());
+  EXPECT_FALSE(PathExists(file));
+  EXPECT_FALSE(PathExists(L""));
+}
+
+TEST(GetCurrentDirectoryPath, NoTrailingSeparatorExceptAtTheRoot) {
+  wchar_t saved[MAX_PATH];
+  ASSERT_NE(0u, ::GetCurrentDirectoryW(MAX_PATH, saved));
+  wchar_t temp[MAX_PATH];
+  ASSERT_NE(0u, ::GetTempPathW(MAX_PATH, temp));
+  ASSERT_TRUE(::SetCurrentDirectoryW(temp));
+  std::wstring directory;
+  ASSERT_TRUE(GetCurrentDirectoryPath(&directory));
+  std::wstring expected(temp);
+  while (!expected.empty() && expected.back() == L'\\') expected.pop_back();
+  EXPECT_EQ(expected, directory);
+
+  ASSERT_TRUE(::SetCurrentDirectoryW(L"C:\\"));
+  ASSERT_TRUE(GetCurrentDirectoryPath(&directory));
+  // The root keeps what makes it a root: "C:" alone would mean "the current
+  // directory of drive C".
+  EXPECT_TRUE(directory == L"C:\\" || directory == L"C:") << directory.c_str();
+  ::SetCurrentDirectoryW(saved);
+}
+
+TEST(WallClockNow, FollowsTheSystemTimeAndNeverGoesBack) {
+  FILETIME ft;
+  ::GetSystemTimeAsFileTime(&ft);
+  int64_t system = static_cast<int64_t>((uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime) / 10;
+  int64_t now = WallClockNow();
+  // Within a minute of the system time: the clock counts from 1601 in microseconds.
+  EXPECT_LT(std::llabs(now - system), 60 * 1000000LL);
+  int64_t previous = now;
+  for (int i = 0; i < 1000; ++i) {
+    int64_t next = WallClockNow();
+    ASSERT_GE(next, previous);
+    previous = next;
+  }
+}
+
+TEST(GetWindowsVersion, SameValueOnEveryCall) {
+  WindowsVersion first = GetWindowsVersion();
+  EXPECT_GE(first, kWinPreXp);
+  EXPECT_LE(first, kWinNewer);
+  EXPECT_EQ(first, GetWindowsVersion());
+}
+
+}  // namespace
+}  // namespace lite_installer
