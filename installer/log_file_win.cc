@@ -59,6 +59,13 @@ void WriteUnderMutex(const std::wstring& path, const std::wstring& line) {
 
 std::wstring FormatFrom(DWORD flags, HMODULE module, uint32_t code) {
   wchar_t buffer[1024];
+  // With no arguments to give, inserts must stay as they are: without
+  // FORMAT_MESSAGE_IGNORE_INSERTS a message such as that of error 193
+  // ("%1 is not a valid Win32 application", which a damaged setup gives)
+  // fails with error 87 (measured under Wine 8) and would be logged as
+  // "unknown error 0xc1"; some Windows versions read through the null
+  // argument list instead.
+  flags |= FORMAT_MESSAGE_IGNORE_INSERTS;
   DWORD n = ::FormatMessageW(flags, module, code, 1033, buffer, 1024, nullptr);
   return std::wstring(buffer, n);
 }

@@ -25,6 +25,13 @@ TEST(ErrorText, SystemCodeGivesTheSystemsEnglishText) {
   EXPECT_NE(text, ErrorText(ERROR_ACCESS_DENIED));
 }
 
+TEST(ErrorText, MessageWithInsertsKeepsThemInsteadOfFailing) {
+  // ERROR_BAD_EXE_FORMAT, what starting a damaged setup gives.
+  std::wstring text = ErrorText(ERROR_BAD_EXE_FORMAT);
+  EXPECT_EQ(std::wstring::npos, text.find(L"unknown error")) << text.c_str();
+  EXPECT_NE(std::wstring::npos, text.find(L"%1")) << text.c_str();
+}
+
 TEST(ErrorText, UnknownCodeGivesLowerCaseHex) {
   EXPECT_EQ(L"unknown error 0x2badf00d\n", ErrorText(0x2BADF00Du));
   EXPECT_EQ(L"unknown error 0xfedcba98\n", ErrorText(0xFEDCBA98u));
@@ -47,6 +54,25 @@ TEST(ErrorText, LoadedWininetKnowsInternetCodes) {
   ::FreeLibrary(wininet);
 }
 
+std::wstring ReadLogText(const std::wstring& path) {
+  std::wstring text;
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return text;
+  wchar_t buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+    text.append(buffer, read / sizeof(wchar_t));
+  ::CloseHandle(file);
+  return text;
+}
+
+// A message piece whose evaluation fails a system call of its own.
+std::wstring PieceThatChangesTheLastError() {
+  ::SetLastError(ERROR_ACCESS_DENIED);
+  return L"piece";
+}
+
 TEST(LogLastError, WritingALineLeavesTheCallersLastError) {
   wchar_t temp[MAX_PATH];
   ASSERT_NE(0u, ::GetTempPathW(MAX_PATH, temp));
@@ -61,6 +87,16 @@ TEST(LogLastError, WritingALineLeavesTheCallersLastError) {
   ::SetLastError(ERROR_FILE_NOT_FOUND);
   LI_LOG(kLogInfo, L"Test::Info", "two");
   EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), ::GetLastError());
+
+  // The error reported is the one from before the message pieces were built.
+  ::SetLastError(ERROR_FILE_NOT_FOUND);
+  LI_LOG(kLogError, L"Test::Pieces", "three ", PieceThatChangesTheLastError());
+  std::wstring text = ReadLogText(path);
+  std::wstring expected_end = L"Test::Pieces (" + std::to_wstring(__LINE__ - 2) +
+                              L"): three piece Last error: " + ErrorText(ERROR_FILE_NOT_FOUND);
+  ASSERT_GE(text.size(), expected_end.size());
+  EXPECT_EQ(expected_end, text.substr(text.size() - expected_end.size()));
+  EXPECT_EQ(L'\xFEFF', text[0]);
   ::DeleteFileW(path.c_str());
 }
 
