@@ -11,6 +11,7 @@
 #include "installer/exit_codes.h"
 #include "installer/log.h"
 #include "platform/windows_version.h"
+#include "setup/installer.h"
 
 namespace lite_installer {
 namespace {
@@ -29,14 +30,18 @@ std::wstring TemporaryDirectory() {
 // Silent mode: the installation runs to its end on this thread.
 int RunSilent(const BrandPackageInfo& brand_info, const DistribInfoParams& distrib_params) {
   LI_LOG(kLogInfo, kFunction, L"Installing in silent mode.");
+  Installer installer(nullptr, &brand_info, &distrib_params);
   const CommandLine& command_line = CommandLine::Current();
-  bool make_default = command_line.Has(switches::kMakeBrowserDefault) &&
-                      GetWindowsVersion() < kWin10;
-  bool send_statistics = command_line.Has(switches::kSendStatistics);
-  (void)make_default;
-  (void)send_statistics;
-  // The installer is not part of this build yet: the setup is never run.
-  return kExitSetupNotRun;
+  // Windows 10 and later do not let a program make itself the default
+  // browser, so the choice is dropped there whatever the switch says.
+  installer.set_make_default(command_line.Has(switches::kMakeBrowserDefault) &&
+                             GetWindowsVersion() < kWin10);
+  installer.set_send_statistics(command_line.Has(switches::kSendStatistics));
+  // Nobody is asked: the installation goes on as soon as the download ends.
+  ::ResetEvent(installer.stop_event());
+  ::SetEvent(installer.install_after_download_event());
+  installer.Run();
+  return installer.result();
 }
 
 // Interactive mode: the installer dialog is not part of this build yet, so the

@@ -8,6 +8,10 @@ namespace {
 
 constexpr wchar_t kFunction[] = L"Installer::DownloadModuleTo";
 constexpr uint64_t kResumePercent = 10;
+// The downloader's error text for an answer whose status was not 200 (its
+// step name "final_query_info", then the status): the sink then holds the
+// server's error page, not the start of the setup.
+constexpr wchar_t kErrorResponsePrefix[] = L"final_query_info-";
 
 }  // namespace
 
@@ -15,6 +19,11 @@ bool ShouldRestartDownload(uint32_t delivered, uint32_t content_length) {
   // In 64 bits: a 32-bit "length * 10" wraps for setups above 429 MB and
   // would throw away (or keep) the wrong partial files.
   return delivered < static_cast<uint64_t>(content_length) * kResumePercent / 100;
+}
+
+bool IsErrorResponse(const std::wstring& error_text) {
+  return error_text.compare(0, std::wstring(kErrorResponsePrefix).size(),
+                            kErrorResponsePrefix) == 0;
 }
 
 bool RunDownloadAttempts(DownloadSink* sink, DownloadAttemptSeam* seam) {
@@ -25,7 +34,10 @@ bool RunDownloadAttempts(DownloadSink* sink, DownloadAttemptSeam* seam) {
     uint32_t content_length = 0;
     const bool ok = seam->Attempt(sink, &error_text, &redirect_url, &content_length);
     const uint32_t delivered = sink->total();
-    if (!ok && ShouldRestartDownload(delivered, content_length)) sink->Reset();
+    // An error page is never the start of the setup: resuming after it would
+    // at best waste the next attempt and at worst glue the setup's tail to it.
+    if (!ok && (ShouldRestartDownload(delivered, content_length) || IsErrorResponse(error_text)))
+      sink->Reset();
     seam->Report(ok, attempt, static_cast<int32_t>(delivered), error_text, redirect_url);
     if (ok) return true;
     if (attempt < kMaxDownloadAttempts) seam->Pause(kDownloadRetryPauseMs);

@@ -1,6 +1,7 @@
 // The attempt loop of the setup download: up to five attempts with a pause
 // after each failure, a status report after every attempt, and the decision
-// whether a failed attempt's partial data is worth resuming from. Portable:
+// whether a failed attempt's partial data is worth resuming from (never when
+// it is an error page). Portable:
 // the attempt, the report, the pause and the stop check come through a seam,
 // so the resume rules are testable without a network (under Wine every resume
 // is refused anyway).
@@ -35,6 +36,10 @@ class DownloadAttemptSeam {
 // size, so that resuming is not worth it and the next attempt starts from 0.
 // An unknown size (0) never restarts.
 bool ShouldRestartDownload(uint32_t delivered, uint32_t content_length);
+
+// True for the downloader's error text of an answer with a status other than
+// 200: what the sink received is an error page.
+bool IsErrorResponse(const std::wstring& error_text);
 
 // Runs the attempts into the sink. True as soon as one attempt succeeds;
 // false after five failures or a stop, with the line

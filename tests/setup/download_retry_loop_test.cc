@@ -160,6 +160,27 @@ TEST_F(DownloadRetryLoop, UnknownLengthNeverThrowsPartialDataAway) {
   EXPECT_EQ(sink.total(), 15u);
 }
 
+TEST_F(DownloadRetryLoop, ErrorPageIsNeverKeptForAResume) {
+  // A 404 delivers its whole (small) body, far more than a tenth of its own
+  // length; resuming after it would put the setup's tail behind the page.
+  Step not_found = Failing(9, 9);
+  not_found.error_text = L"final_query_info-404-0";
+  ScriptedDownload download({not_found, Succeeding(500, 500)});
+  EXPECT_TRUE(RunDownloadAttempts(&sink, &download));
+  EXPECT_EQ(download.start_offsets, (std::vector<uint32_t>{0, 0}));
+  EXPECT_EQ(download.reports[0].delivered, 9);
+  EXPECT_EQ(sink.total(), 500u);
+}
+
+TEST_F(DownloadRetryLoop, BrokenReadOfTheSetupItselfIsStillResumable) {
+  ScriptedDownload download({Failing(600, 1000), Succeeding(400, 400)});
+  EXPECT_TRUE(RunDownloadAttempts(&sink, &download));
+  EXPECT_EQ(download.start_offsets[1], 600u);
+  EXPECT_FALSE(IsErrorResponse(L"internet_read-12030"));
+  EXPECT_FALSE(IsErrorResponse(L""));
+  EXPECT_TRUE(IsErrorResponse(L"final_query_info-206-0"));
+}
+
 TEST_F(DownloadRetryLoop, TenthOfASetupAbove429MegabytesIsComputedWithoutWrapping) {
   // 500000000 * 10 wraps in 32 bits (to 705032704), which would make the
   // threshold 7050327 and keep an 8 % partial file.

@@ -1,0 +1,159 @@
+"""Shared by the silent-installation tests and the README's demo: the sample
+setups (the fake browser setup, signed with a test PKI so that it passes
+verification, and variants that must not run), one installer run with the
+fake setup's record, the log and the registry afterwards, and the reading of
+the status reports that the HTTPS endpoint received.
+
+Needs tests/wine on PYTHONPATH and a Wine test environment (LI_WINEPREFIX,
+LI_WIN_BUILD_DIR, LI_SOURCE_DIR).
+"""
+import collections
+import glob
+import json
+import os
+import re
+import shutil
+import struct
+import sys
+import urllib.parse
+
+import winelib
+
+sys.path.insert(0, os.path.join(winelib.SOURCE, "tests", "servers"))
+sys.path.insert(0, os.path.join(winelib.SOURCE, "tests", "pki"))
+import pki  # noqa: E402
+import servers  # noqa: E402
+
+FAKE_SETUP = os.path.join(winelib.BIN, "fake_setup.exe")
+GUID_RE = re.compile(r"^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$")
+IMAGE_FILE_DLL = 0x2000
+
+
+def setup_url():
+    """The default brand's setup URL: the download base + "tavrix/browser-setup.arc"."""
+    return servers.build_config()["LI_DOWNLOAD_BASE"] + "tavrix/browser-setup.arc"
+
+
+def setup_path():
+    return servers.path_of(setup_url())
+
+
+def generated_file(name):
+    """A data file as the Windows build generated it for its resources."""
+    with open(os.path.join(winelib.WIN_BUILD, "generated", name), "rb") as f:
+        return f.read()
+
+
+def _mark_as_dll(image, out):
+    """A copy whose header says "DLL": it still verifies (the flag is set
+    before signing) but CreateProcessW refuses to start it."""
+    with open(image, "rb") as f:
+        data = bytearray(f.read())
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    characteristics = struct.unpack_from("<H", data, pe + 4 + 18)[0]
+    struct.pack_into("<H", data, pe + 4 + 18, characteristics | IMAGE_FILE_DLL)
+    with open(out, "wb") as f:
+        f.write(data)
+    return out
+
+
+SampleSetups = collections.namedtuple("SampleSetups", "signed unsigned unstartable")
+
+
+def make_sample_setups(folder):
+    """The fake setup signed as a publisher would sign the browser setup, the
+    same program without trusted info or signature, and a signed one that
+    cannot be started."""
+    os.makedirs(folder, exist_ok=True)
+    authority = pki.make_pki(os.path.join(folder, "pki"))
+    signed = os.path.join(folder, "setup_signed.exe")
+    pki.make_trusted_module(FAKE_SETUP, signed, authority)
+    unsigned = os.path.join(folder, "setup_unsigned.exe")
+    shutil.copyfile(FAKE_SETUP, unsigned)
+    dll_flagged = _mark_as_dll(FAKE_SETUP, os.path.join(folder, "setup_dll_flag.exe"))
+    unstartable = os.path.join(folder, "setup_unstartable.exe")
+    pki.make_trusted_module(dll_flagged, unstartable, authority)
+    return SampleSetups(signed, unsigned, unstartable)
+
+
+def reset_prefix_state():
+    """No registry values, log, data files or downloaded setups left from
+    an earlier run."""
+    winelib.reg_delete_key()
+    winelib.clear_log()
+    temp = winelib.temp_dir()
+    for name in ("master_preferences", "clids.xml", "BrandFile", "PartnerFile", "distrib_info"):
+        path = os.path.join(temp, name)
+        if os.path.exists(path):
+            os.remove(path)
+    for path in glob.glob(os.path.join(temp, "xb*.tmp")):
+        os.remove(path)
+
+
+class Installation:
+    """One run of `lite_installer.exe` with the fake setup's record and what
+    the run left behind."""
+
+    def __init__(self, code, record, log_lines, registry, leftover_downloads):
+        self.code = code
+        self.record = record            # the fake setup's JSON record, or None
+        self.log_lines = log_lines
+        self.registry = registry        # {name: data} under the installer's key
+        self.leftover_downloads = leftover_downloads
+
+    def messages(self, function):
+        return winelib.messages(self.log_lines, function)
+
+    def has_line(self, level, function, message_start):
+        for line in self.log_lines:
+            m = winelib.LINE_RE.match(line)
+            if m and m.group(3) == level and m.group(4) == function and \
+                    m.group(6).startswith(message_start):
+                return True
+        return False
+
+
+def run_installer(work_dir, *switches, setup_exit_code=None, extra_env=None, timeout=300):
+    """Runs the installer with the switches; the fake setup writes its record
+    into work_dir."""
+    record_path = os.path.join(work_dir, "setup_record.json")
+    if os.path.exists(record_path):
+        os.remove(record_path)
+    env = {"FAKE_SETUP_RESULT": winelib.win_path(record_path)}
+    if setup_exit_code is not None:
+        env["FAKE_SETUP_EXIT_CODE"] = str(setup_exit_code)
+    env.update(extra_env or {})
+    code = winelib.run_installer(*switches, timeout=timeout, extra_env=env)
+    record = None
+    if os.path.exists(record_path):
+        with open(record_path, encoding="utf-8") as f:
+            record = json.load(f)
+    registry = {}
+    for name in winelib.reg_values():
+        value = winelib.reg_query(name)
+        registry[name] = value[1] if value else None
+    leftovers = glob.glob(os.path.join(winelib.temp_dir(), "xb*.tmp"))
+    return Installation(code, record, winelib.read_log_lines(), registry, leftovers)
+
+
+# --- status reports -----------------------------------------------------------
+
+def is_attempt_report(request):
+    return bool(request.params) and request.params[0][0] == "status"
+
+
+def is_final_report(request):
+    return bool(request.params) and request.params[0][0] == "ui"
+
+
+def names(request):
+    return [name for name, _ in request.params]
+
+
+def values(request):
+    """Parameter values, percent-decoded."""
+    return {name: urllib.parse.unquote(value) for name, value in request.params}
+
+
+def describe_report(request):
+    return "GET %s" % request.uri

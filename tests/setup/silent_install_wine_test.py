@@ -1,0 +1,491 @@
+"""Silent installations end to end under Wine: lite_installer.exe --silent
+downloads the fake browser setup (signed with a test PKI) from a loopback
+download server, verifies and runs it, and reports to the HTTPS status
+endpoint. Each case checks what the setup received (its record), the exit
+code, the registry and files left behind, the log and the reports, field by
+field.
+
+Measured under Wine 8.0 (WinINet): a connection closed before the announced
+Content-Length fails the read with 12030 (ERROR_INTERNET_CONNECTION_ABORTED),
+so a cut transfer is a failed attempt; the resume of a kept partial file is
+always refused (InternetSetFilePointer, 12016), so the attempt after a kept
+partial file fails too and the next one starts from byte 0.
+
+Four 15-second pauses are needed once (the server that always fails); the two
+cut cases need one and two.
+"""
+import os
+import re
+import shutil
+import sys
+import tempfile
+import time
+import traceback
+import urllib.parse
+
+import winelib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import install_harness as h  # noqa: E402
+from install_harness import servers  # noqa: E402
+
+WINE_VERSION_KEY = r"HKCU\Software\Wine"
+SETUP_PATH = h.setup_path()
+SETUP_URL = h.setup_url()
+STATUS_PATH = servers.path_of(servers.build_config()["LI_STATUS_ENDPOINT"])
+TEMP = winelib.win_temp_dir()
+AGENT = "Tavrix.Browser lite installer"
+
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        raise AssertionError(what)
+
+
+def check_equal(actual, expected, what):
+    if actual != expected:
+        raise AssertionError("%s: expected %r, got %r" % (what, expected, actual))
+
+
+class Context:
+    """State shared by the cases: work folder, sample setups, servers."""
+
+    def __init__(self):
+        self.work = tempfile.mkdtemp(prefix="li_silent_", dir=winelib.HOST_BUILD or None)
+        self.setups = h.make_sample_setups(os.path.join(self.work, "setups"))
+        with open(self.setups.signed, "rb") as f:
+            self.signed_bytes = f.read()
+        self.docroot = os.path.join(self.work, "docroot")
+        self.status = None
+        self.files = None
+
+    def serve(self, image):
+        """The file the download server hands out as the setup."""
+        target = self.docroot + SETUP_PATH
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        shutil.copyfile(image, target)
+
+    def install(self, *switches, **kwargs):
+        h.reset_prefix_state()
+        if self.status:
+            self.status.clear_requests()
+        if self.files:
+            self.files.clear_requests()
+        return h.run_installer(self.work, *switches, **kwargs)
+
+    def reports(self, count):
+        reqs = self.status.wait_for_requests(count)
+        for r in reqs:
+            check_equal(r.path, STATUS_PATH, "report path")
+        return ([r for r in reqs if h.is_attempt_report(r)],
+                [r for r in reqs if h.is_final_report(r)])
+
+
+# --- checks shared by the cases ---------------------------------------------------
+
+def check_attempt_report(report, status, attempt, downloaded, ui, error_prefix=None,
+                         redirect=None):
+    expected_names = ["status", "attempt", "downloaded", "ui", "url"]
+    if redirect is not None:
+        expected_names.append("redirect")
+    if error_prefix is not None:
+        expected_names.append("error")
+    check_equal(h.names(report), expected_names, "attempt report fields " + report.uri)
+    v = h.values(report)
+    check_equal(v["status"], status, "status")
+    check_equal(v["attempt"], str(attempt), "attempt")
+    if downloaded is not None:
+        check_equal(v["downloaded"], str(downloaded), "downloaded")
+    check_equal(v["ui"], ui, "installation id")
+    check_equal(v["url"], SETUP_URL, "url (decoded)")
+    raw = dict(report.params)
+    check("/" not in raw["url"], "the url is escaped as one segment: " + raw["url"])
+    if redirect is not None:
+        check_equal(v["redirect"], redirect, "redirect host")
+    if error_prefix is not None:
+        check(v["error"].startswith(error_prefix), "error %r starts with %r"
+              % (v["error"], error_prefix))
+
+
+def check_final_report(report, result, ui, download_time, install_time, zero_time=False):
+    expected = ["ui", "result", "time"]
+    if download_time:
+        expected.append("download_time")
+    if install_time:
+        expected.append("install_time")
+    v = h.values(report)
+    # A run shorter than a second reports 0; the field is there whenever the
+    # time in microseconds is not 0, which a real run always has.
+    check_equal(h.names(report), expected, "final report fields " + report.uri)
+    check_equal(v["ui"], ui, "final report id")
+    check_equal(v["result"], result, "result")
+    check(re.match(r"^\d+$", v["time"]), "time is a number: " + v["time"])
+    if zero_time:
+        check_equal(v["time"], "0", "total time (only set on success)")
+
+
+def installation_id(attempt_or_final):
+    ui = h.values(attempt_or_final)["ui"]
+    check(h.GUID_RE.match(ui), "installation id is a GUID: " + ui)
+    return ui
+
+
+def check_cleaned_up(run):
+    check_equal(sorted(run.registry), ["lang"], "registry values after success")
+    check_equal(run.registry["lang"], "ru", "lang stays")
+    check(not os.path.exists(os.path.join(winelib.temp_dir(), "BrandFile")),
+          "brand package deleted after success")
+    check_equal(run.leftover_downloads, [], "downloaded setup deleted")
+
+
+def check_state_kept(run):
+    for name in ("lang", "InstallerData", "ClidsFile", "brand", "BrandFile"):
+        check(name in run.registry, "registry value %s kept after a failure: %r"
+              % (name, run.registry))
+    check(os.path.exists(os.path.join(winelib.temp_dir(), "BrandFile")),
+          "brand package kept after a failure")
+    check_equal(run.leftover_downloads, [], "downloaded file deleted")
+
+
+def exit_line(run):
+    return run.messages("wWinMain")[-1]
+
+
+# --- cases with the nginx download server ------------------------------------------
+
+def silent_install_hands_everything_to_the_setup_and_cleans_up(ctx):
+    ctx.serve(ctx.setups.signed)
+    run = ctx.install("--silent", "--send-statistics")
+    check_equal(run.code, 0, "exit code")
+    check(run.record, "the setup ran")
+    setup = run.record["arguments"][0]
+    check(re.match(r"^C:\\users\\[^\\]+\\Temp\\xb[0-9a-fA-F]+\.tmp$", setup),
+          "setup runs from a temporary file: " + setup)
+    expected = ('"%s" --brand-name=tavrix --brand-package="%sBrandFile" '
+                '--clids-file="%sclids.xml" --installerdata="%smaster_preferences" '
+                '--progress-window=0 --send-statistics --silent --verbose-logging'
+                % (setup, TEMP, TEMP, TEMP))
+    check_equal(run.record["command_line"], expected, "setup command line")
+
+    files = run.record["files"]
+    preferences = h.generated_file("master_preferences.json")
+    clids = h.generated_file("clids.xml")
+    check_equal(files["installerdata"]["size"], len(preferences), "master_preferences size")
+    check_equal(files["clids-file"]["size"], len(clids), "clids.xml size")
+    check(files["brand-package"]["size"] > 0, "brand package handed over")
+    with open(os.path.join(winelib.temp_dir(), "master_preferences"), "rb") as f:
+        check_equal(f.read(), preferences, "master_preferences bytes (kept after success)")
+    with open(os.path.join(winelib.temp_dir(), "clids.xml"), "rb") as f:
+        check_equal(f.read(), clids, "clids.xml bytes (kept after success)")
+    check_cleaned_up(run)
+
+    attempts, finals = ctx.reports(2)
+    check_equal(len(attempts), 1, "attempt reports")
+    check_equal(len(finals), 1, "final reports")
+    ui = installation_id(attempts[0])
+    check_attempt_report(attempts[0], "success", 1, len(ctx.signed_bytes), ui)
+    check_final_report(finals[0], "success", ui, download_time=True, install_time=True)
+
+    downloads = ctx.files.requests()
+    check_equal([(r.method, r.path, r.status) for r in downloads],
+                [("GET", SETUP_PATH, 200)], "download requests")
+    check_equal(downloads[0].user_agent, AGENT, "user agent")
+
+    check_equal(run.messages("Installer::InstallBrowser"),
+                ["Install Browser.", "Pre-downloaded module: ", "Executable path: " + setup,
+                 "Module downloaded: " + setup, "Verification successed: " + setup],
+                "install flow lines")
+    check_equal(run.messages("Installer::DownloadModuleTo"),
+                ["Try to download module:" + setup], "download lines")
+    process = run.messages("Installer::RunProcessAndWait")
+    check_equal(process[0], "Run: " + expected, "run line")
+    check(re.match(r"^Process created: \d+$", process[1]), process[1])
+    check_equal(process[2:], ["Wait for process finish.", "Setup process exit with code: 0"],
+                "process lines")
+    check("Installing in silent mode." in run.messages("wWinMain"), "silent mode line")
+    check_equal(exit_line(run), "Installer exit with code: 0", "exit line")
+
+
+def setup_exit_code_passes_on_with_the_callers_extra_switches(ctx):
+    # Windows 8.1: the make-default switch reaches the setup.
+    ctx.serve(ctx.setups.signed)
+    winelib.set_windows_version("win81")
+    run = ctx.install("--silent", '/FOO="a b"', "-Bar", "--make-browser-default-after-import",
+                      setup_exit_code=3)
+    check_equal(run.code, 3, "exit code of the setup")
+    args = run.record["command_line"].split(" ", 1)[1]
+    check_equal(args, '--bar --brand-name=tavrix --brand-package="%sBrandFile" '
+                '--clids-file="%sclids.xml" --foo="a b" --installerdata="%smaster_preferences" '
+                '--make-browser-default-after-import --progress-window=0 --silent '
+                '--verbose-logging' % (TEMP, TEMP, TEMP), "switches after the path")
+    check_equal(run.record["switches"]["foo"], "a b", "value with a blank arrives whole")
+    check_cleaned_up(run)
+    attempts, finals = ctx.reports(2)
+    check_final_report(finals[0], "success", installation_id(attempts[0]), True, True)
+    check_equal(exit_line(run), "Installer exit with code: 3", "exit line")
+
+
+def make_default_is_dropped_on_windows_10(ctx):
+    ctx.serve(ctx.setups.signed)
+    winelib.set_windows_version("win10")
+    run = ctx.install("--silent", "--make-browser-default-after-import")
+    check_equal(run.code, 0, "exit code")
+    check("make-browser-default-after-import" not in run.record["switches"],
+          "no make-default on Windows 10: " + run.record["command_line"])
+    check("send-statistics" not in run.record["switches"], "no send-statistics unless given")
+
+
+def pre_downloaded_setup_is_run_in_place_without_download(ctx):
+    given = os.path.join(ctx.work, "given_setup.exe")
+    shutil.copyfile(ctx.setups.signed, given)
+    run = ctx.install("--silent", "--browser-setup=" + winelib.win_path(given))
+    check_equal(run.code, 0, "exit code")
+    check_equal(run.record["arguments"][0], winelib.win_path(given), "the given file runs")
+    check(os.path.exists(given), "the given file is not deleted")
+    check_equal(ctx.files.requests(), [], "nothing downloaded")
+    attempts, finals = ctx.reports(1)
+    check_equal(attempts, [], "no attempt report")
+    check_final_report(finals[0], "success", installation_id(finals[0]), download_time=False,
+                       install_time=True)
+    check_equal(run.messages("Installer::DownloadModuleTo"), [], "no download lines")
+
+
+def missing_pre_downloaded_setup_is_downloaded_and_caller_clids_file_is_used(ctx):
+    ctx.serve(ctx.setups.signed)
+    missing = "C:\\no\\such\\setup.exe"
+    clids = "Z:\\nowhere\\my clids.xml"
+    run = ctx.install("--silent", "--browser-setup=" + missing, '"--clids-file=%s"' % clids)
+    check_equal(run.code, 0, "exit code")
+    check(run.record["arguments"][0] != missing, "a downloaded file runs")
+    check_equal(len(ctx.files.requests()), 1, "downloaded once")
+    check_equal(run.record["switches"]["clids-file"], clids, "the caller's clids file")
+    check_equal(run.record["files"]["clids-file"]["size"], -1, "(it does not exist)")
+    check(not os.path.exists(os.path.join(winelib.temp_dir(), "clids.xml")),
+          "built-in clids.xml not written")
+    check(os.path.exists(os.path.join(winelib.temp_dir(), "master_preferences")),
+          "built-in master_preferences still written")
+    attempts, finals = ctx.reports(2)
+    check_equal(len(attempts), 1, "one attempt report")
+
+
+def caller_installer_data_replaces_the_built_in_file(ctx):
+    ctx.serve(ctx.setups.signed)
+    data = os.path.join(ctx.work, "prefs.json")
+    with open(data, "w") as f:
+        f.write('{"mine": true}')
+    run = ctx.install("--silent", "--InstallerData=" + winelib.win_path(data))
+    check_equal(run.code, 0, "exit code")
+    check_equal(run.record["switches"]["installerdata"], winelib.win_path(data), "path as given")
+    check_equal(run.record["files"]["installerdata"]["size"], 14, "the caller's file")
+    check(not os.path.exists(os.path.join(winelib.temp_dir(), "master_preferences")),
+          "built-in master_preferences not written")
+
+
+def failed_verification_never_runs_the_setup(ctx):
+    ctx.serve(ctx.setups.unsigned)
+    run = ctx.install("--silent")
+    check_equal(run.code, 400, "exit code")
+    check(run.record is None, "the setup never ran")
+    check(run.has_line("ERROR", "Installer::InstallBrowser", "Module verification failed: "),
+          "verification line")
+    check_equal(run.messages("Installer::RunProcessAndWait"), [], "no process run")
+    check_state_kept(run)
+    attempts, finals = ctx.reports(2)
+    ui = installation_id(attempts[0])
+    check_attempt_report(attempts[0], "success", 1, os.path.getsize(ctx.setups.unsigned), ui)
+    check_final_report(finals[0], "failed", ui, download_time=True, install_time=False,
+                       zero_time=True)
+    check_equal(exit_line(run), "Installer exit with code: 400", "exit line")
+
+
+def setup_that_cannot_be_started_gives_400(ctx):
+    # Verifies (signed, trusted info) but its header says DLL: CreateProcessW
+    # refuses it under Wine as on Windows.
+    ctx.serve(ctx.setups.unstartable)
+    run = ctx.install("--silent")
+    check_equal(run.code, 400, "exit code")
+    check(run.record is None, "nothing ran")
+    check(run.has_line("INFO", "Installer::InstallBrowser", "Verification successed: "),
+          "it was verified")
+    check(run.has_line("ERROR", "Installer::RunProcessAndWait", "Create process failed."),
+          "create process line")
+    check_state_kept(run)
+    attempts, finals = ctx.reports(2)
+    check_final_report(finals[0], "failed", installation_id(finals[0]), download_time=True,
+                       install_time=False, zero_time=True)
+
+
+def redirect_report_names_only_the_target_host(ctx):
+    ctx.files.stop()
+    mirror = os.path.join(ctx.docroot, "mirror", "setup.exe")
+    os.makedirs(os.path.dirname(mirror), exist_ok=True)
+    shutil.copyfile(ctx.setups.signed, mirror)
+    port = servers.port_of(SETUP_URL)
+    target = "http://127.0.0.2:%d/mirror/setup.exe" % port
+    ctx.files = servers.FileServer(ctx.docroot, redirects={SETUP_PATH: target})
+    run = ctx.install("--silent")
+    check_equal(run.code, 0, "exit code")
+    attempts, finals = ctx.reports(2)
+    check_attempt_report(attempts[0], "success", 1, len(ctx.signed_bytes),
+                         installation_id(attempts[0]), redirect="127.0.0.2")
+    check_equal(h.values(attempts[0])["redirect"], "127.0.0.2", "host only, no path or port")
+    served = [(r.path, r.status, r.host) for r in ctx.files.requests()]
+    check_equal(served, [(SETUP_PATH, 302, "127.0.0.1:%d" % port),
+                         ("/mirror/setup.exe", 200, "127.0.0.2:%d" % port)], "requests")
+
+
+# --- cases with the fault-injecting server --------------------------------------------
+
+def cut_transfer_case(ctx, cut_at):
+    body = bytes((i * 7 + 3) & 0xFF for i in range(1000000))
+    # The first request is cut, every later one gets the whole setup.
+    routes = {SETUP_PATH: [servers.Route(body=body, cut_at=cut_at),
+                           servers.Route(body=ctx.signed_bytes)]}
+    with servers.FaultServer(routes, port=servers.port_of(SETUP_URL)) as fault:
+        run = ctx.install("--silent")
+        reqs = fault.requests
+    check_equal(run.code, 0, "exit code after the retry")
+    for r in reqs:
+        check_equal(r.headers.get("range"), None, "Wine never asks for a range")
+    return run
+
+
+def cut_below_a_tenth_restarts_from_zero(ctx):
+    run = cut_transfer_case(ctx, 99999)
+    attempts, finals = ctx.reports(3)
+    ui = installation_id(attempts[0])
+    check_equal(len(attempts), 2, "attempt reports")
+    check_attempt_report(attempts[0], "failed", 1, 99999, ui, error_prefix="internet_read-12030")
+    check_attempt_report(attempts[1], "success", 2, len(ctx.signed_bytes), ui)
+    check_final_report(finals[0], "success", ui, True, True)
+    check(int(h.values(finals[0])["download_time"]) >= 15, "one pause of 15 s")
+
+
+def cut_at_a_tenth_is_kept_but_wine_refuses_the_resume(ctx):
+    run = cut_transfer_case(ctx, 100000)
+    attempts, finals = ctx.reports(4)
+    ui = installation_id(attempts[0])
+    check_equal(len(attempts), 3, "attempt reports")
+    check_attempt_report(attempts[0], "failed", 1, 100000, ui, error_prefix="internet_read-12030")
+    # The kept 100000 bytes are offered for a resume that Wine refuses; the
+    # downloader empties the file, so the next attempt starts from 0.
+    check_attempt_report(attempts[1], "failed", 2, 0, ui,
+                         error_prefix="internet_set_file_pointer-12016")
+    check_attempt_report(attempts[2], "success", 3, len(ctx.signed_bytes), ui)
+    check_final_report(finals[0], "success", ui, True, True)
+
+
+def missing_content_length_downloads_to_the_end(ctx):
+    routes = {SETUP_PATH: servers.Route(body=ctx.signed_bytes, content_length=False)}
+    with servers.FaultServer(routes, port=servers.port_of(SETUP_URL)):
+        run = ctx.install("--silent")
+    check_equal(run.code, 0, "exit code")
+    check_equal(run.record["exit_code"], 0, "setup ran")
+    attempts, finals = ctx.reports(2)
+    check_attempt_report(attempts[0], "success", 1, len(ctx.signed_bytes),
+                         installation_id(attempts[0]))
+
+
+def server_that_always_fails_gets_five_attempts(ctx):
+    # Unknown path: 404 with the body "not found" on every attempt.
+    with servers.FaultServer({}, port=servers.port_of(SETUP_URL)) as fault:
+        run = ctx.install("--silent")
+        count = fault.request_count(SETUP_PATH)
+    check_equal(run.code, 400, "exit code")
+    check_equal(count, 5, "requests")
+    check(run.record is None, "nothing ran")
+    attempts, finals = ctx.reports(6)
+    ui = installation_id(attempts[0])
+    check_equal([h.values(a)["attempt"] for a in attempts], ["1", "2", "3", "4", "5"],
+                "attempt numbers")
+    for a in attempts:
+        check_attempt_report(a, "failed", int(h.values(a)["attempt"]), len(b"not found"), ui,
+                             error_prefix="final_query_info-404-")
+    check_final_report(finals[0], "failed", ui, download_time=True, install_time=False,
+                       zero_time=True)
+    check(int(h.values(finals[0])["download_time"]) >= 60, "four pauses of 15 s")
+    check(run.has_line("ERROR", "Installer::DownloadModuleTo",
+                       "Max download attempts failed (5)"), "max attempts line")
+    check(run.has_line("ERROR", "Installer::InstallBrowser", "Module was not downloaded: "),
+          "not downloaded line")
+    check_state_kept(run)
+
+
+def unreachable_status_endpoint_changes_only_the_log(ctx):
+    ctx.status.stop()
+    ctx.status = None
+    ctx.serve(ctx.setups.signed)
+    if not ctx.files:
+        ctx.files = servers.FileServer(ctx.docroot)
+    run = ctx.install("--silent")
+    check_equal(run.code, 0, "exit code")
+    check(run.record is not None, "the setup ran")
+    check_cleaned_up(run)
+    check(run.has_line("ERROR", "Installer::ReportStatus", "Cannot report download status: "),
+          "attempt report failure line")
+    check(run.has_line("ERROR", "Installer::ReportInstallationFinished",
+                       "Cannot report installation status: "), "final report failure line")
+
+
+def main():
+    original_version = winelib.reg_query("Version", key=WINE_VERSION_KEY)
+    ctx = Context()
+    ctx.status = servers.StatusEndpoint()
+    ctx.files = servers.FileServer(ctx.docroot)
+    nginx_cases = [
+        silent_install_hands_everything_to_the_setup_and_cleans_up,
+        setup_exit_code_passes_on_with_the_callers_extra_switches,
+        make_default_is_dropped_on_windows_10,
+        pre_downloaded_setup_is_run_in_place_without_download,
+        missing_pre_downloaded_setup_is_downloaded_and_caller_clids_file_is_used,
+        caller_installer_data_replaces_the_built_in_file,
+        failed_verification_never_runs_the_setup,
+        setup_that_cannot_be_started_gives_400,
+        redirect_report_names_only_the_target_host,
+    ]
+    fault_cases = [
+        missing_content_length_downloads_to_the_end,
+        cut_below_a_tenth_restarts_from_zero,
+        cut_at_a_tenth_is_kept_but_wine_refuses_the_resume,
+        server_that_always_fails_gets_five_attempts,
+    ]
+    only = sys.argv[1:]
+    try:
+        for case in nginx_cases + [None] + fault_cases + [
+                unreachable_status_endpoint_changes_only_the_log]:
+            if case is None:
+                ctx.files.stop()  # the fault server takes the download port
+                ctx.files = None
+                continue
+            if only and case.__name__ not in only:
+                continue
+            start = time.time()
+            try:
+                case(ctx)
+                print("PASS %s (%.1f s)" % (case.__name__, time.time() - start), flush=True)
+            except Exception:
+                failures.append(case.__name__)
+                print("FAIL %s\n%s" % (case.__name__, traceback.format_exc()), flush=True)
+                for line in winelib.read_log_lines()[-40:]:
+                    print("   log: " + line)
+            finally:
+                if original_version:
+                    winelib.set_windows_version(original_version[1])
+                else:
+                    winelib.reg("delete", WINE_VERSION_KEY, "/v", "Version", "/f")
+    finally:
+        for server in (ctx.files, ctx.status):
+            if server:
+                server.stop()
+        h.reset_prefix_state()
+        shutil.rmtree(ctx.work, ignore_errors=True)
+    if failures:
+        print("FAILED: " + ", ".join(failures))
+        sys.exit(1)
+    print("all silent installation cases passed")
+
+
+if __name__ == "__main__":
+    main()
