@@ -61,6 +61,7 @@ CabinetExtractor::FileDecision CabinetExtractor::BeginFile(const std::string& na
   if (declared_size > kMaxExtractedBytes - extracted_bytes_) return FileDecision::kRefuse;
   content_.clear();
   content_.reserve(std::min<size_t>(declared_size, kMaxReserveBytes));
+  declared_size_ = declared_size;
   return FileDecision::kExtract;
 }
 
@@ -72,7 +73,7 @@ bool CabinetExtractor::Append(const void* bytes, size_t count) {
 
 void CabinetExtractor::EndFile(const std::string& name) {
   extracted_bytes_ += content_.size();
-  files_[name] = std::move(content_);
+  if (content_.size() == declared_size_) files_[name] = std::move(content_);
   content_.clear();
 }
 

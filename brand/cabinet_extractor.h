@@ -64,7 +64,10 @@ class CabinetExtractor {
   FileDecision BeginFile(const std::string& name, uint32_t declared_size);
   // False (and nothing kept) when the output would pass kMaxExtractedBytes.
   bool Append(const void* bytes, size_t count);
-  // The current file is complete: it replaces any earlier one of that name.
+  // The library is done with the current file: it replaces any earlier one
+  // of that name, but only when all its declared bytes arrived. (Wine's
+  // cabinet library reports a file of a damaged cabinet as done with nothing
+  // written; such a file is dropped rather than passed on as empty.)
   void EndFile(const std::string& name);
 
   ExtractedFiles TakeFiles() { return std::move(files_); }
@@ -75,6 +78,7 @@ class CabinetExtractor {
   std::string wanted_;
   std::vector<std::unique_ptr<ReadCursor>> cursors_;
   std::string content_;
+  uint32_t declared_size_ = 0;
   size_t extracted_bytes_ = 0;  // of completed files
   ExtractedFiles files_;
 };

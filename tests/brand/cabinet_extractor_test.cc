@@ -68,7 +68,7 @@ TEST(CabinetOutput, OnlyTheWantedFileIsKept) {
   CabinetExtractor extractor(kPackage.data(), kPackage.size(), "brand_config");
   EXPECT_EQ(extractor.BeginFile("other", 3), CabinetExtractor::FileDecision::kSkip);
   EXPECT_EQ(extractor.BeginFile("Brand_config", 3), CabinetExtractor::FileDecision::kSkip);
-  ASSERT_EQ(extractor.BeginFile("brand_config", 3), CabinetExtractor::FileDecision::kExtract);
+  ASSERT_EQ(extractor.BeginFile("brand_config", 2), CabinetExtractor::FileDecision::kExtract);
   ASSERT_TRUE(extractor.Append("{}", 2));
   extractor.EndFile("brand_config");
   ExtractedFiles files = extractor.TakeFiles();
@@ -108,13 +108,22 @@ TEST(CabinetOutput, OutputBeyondTheLimitIsRefusedEvenWhenDeclaredSmall) {
 
 TEST(CabinetOutput, LimitCountsEveryFileOfTheExtraction) {
   CabinetExtractor extractor(kPackage.data(), kPackage.size(), "");
-  ASSERT_EQ(extractor.BeginFile("a", 0), CabinetExtractor::FileDecision::kExtract);
   std::string big(CabinetExtractor::kMaxExtractedBytes - 4, 'a');
+  ASSERT_EQ(extractor.BeginFile("a", static_cast<uint32_t>(big.size())),
+            CabinetExtractor::FileDecision::kExtract);
   ASSERT_TRUE(extractor.Append(big.data(), big.size()));
   extractor.EndFile("a");
   EXPECT_EQ(extractor.BeginFile("b", 5), CabinetExtractor::FileDecision::kRefuse);
   ASSERT_EQ(extractor.BeginFile("b", 4), CabinetExtractor::FileDecision::kExtract);
   EXPECT_FALSE(extractor.Append("12345", 5));
+}
+
+TEST(CabinetOutput, FileShorterThanDeclaredIsDropped) {
+  CabinetExtractor extractor(kPackage.data(), kPackage.size(), "brand_config");
+  ASSERT_EQ(extractor.BeginFile("brand_config", 5), CabinetExtractor::FileDecision::kExtract);
+  extractor.Append("{}", 2);
+  extractor.EndFile("brand_config");
+  EXPECT_TRUE(extractor.TakeFiles().empty());
 }
 
 TEST(CabinetOutput, ALaterFileOfTheSameNameReplacesTheEarlier) {

@@ -1,0 +1,38 @@
+// Test tool: settles the brand configuration as a run of the installer does
+// (distribution parameters, packages, distribution language, defaults) from
+// this program's test packages and the prefix's region and language, then
+// prints the outcome as key=value lines. The log goes to the installer's log.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "brand/brand_package_info.h"
+#include "brand/distrib_info_params.h"
+#include "brand/user_locale.h"
+#include "installer/command_line.h"
+#include "installer/log.h"
+
+int wmain() {
+  using namespace lite_installer;
+  wchar_t temp[MAX_PATH];
+  DWORD n = ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring temp_dir(temp, n);
+  SetLogPath(temp_dir + L"lite_installer.log");
+
+  DistribInfoParams distrib_params;
+  distrib_params.Load();
+  BrandPackageInfo info(temp_dir);
+  info.GetInfo(CommandLine::Current().AsciiValue(switches::kBrandName));
+  info.SetInterfaceLanguage(distrib_params.language());
+  info.SetDefaults();
+
+  std::printf("region=%s\n", GetUserRegion().c_str());
+  std::printf("user_language_id=%u\n", GetUserDefaultLanguageId());
+  std::printf("brand_id=%s\n", info.brand_id().c_str());
+  std::printf("brand_name=%s\n", info.brand_name().c_str());
+  std::printf("language=%s\n", info.interface_language().c_str());
+  std::printf("language_id=%u\n", info.language_id());
+  std::printf("setup_url=%s\n", info.setup_url().c_str());
+  return 0;
+}

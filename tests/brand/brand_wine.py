@@ -1,0 +1,66 @@
+"""Helpers of the brand Wine tests: installer runs that settle the brand
+configuration without waiting for a download, and the log read as entries."""
+import json
+import os
+import re
+import tempfile
+
+import winelib
+
+LINE_RE = re.compile(r"^(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d) <(\d+)> (INFO|ERROR|WARNING): "
+                     r"(\S+) \((-?\d+)\): (.*)$")
+GENERATED = os.path.join(winelib.WIN_BUILD, "generated", "packages")
+AUTODETECT = "`anonymous-namespace'::AutodetectBrandName"
+
+_scratch = tempfile.mkdtemp(prefix="brand_wine_")
+
+
+def scratch(name):
+    return os.path.join(_scratch, name)
+
+
+def dummy_setup():
+    """A setup file that exists but fails verification at once, so a silent
+    run ends (400) without any download."""
+    path = scratch("not_a_setup.exe")
+    if not os.path.exists(path):
+        with open(path, "wb") as f:
+            f.write(b"not a signed setup\n")
+    return winelib.win_path(path)
+
+
+def run(*switches, program=None, extra_env=None):
+    """Runs the installer (or a copy) silently with the given switches after
+    clearing the log; returns (exit code, [(level, function, message)])."""
+    winelib.clear_log()
+    exe = winelib.win_path(program or winelib.INSTALLER)
+    line = '"%s" --silent --browser-setup="%s" %s' % (exe, dummy_setup(), " ".join(switches))
+    code, _ = winelib.run_command_line(line.strip(), extra_env=extra_env)
+    return code, log_entries()
+
+
+def log_entries():
+    out = []
+    for line in winelib.read_log_lines():
+        m = LINE_RE.match(line.rstrip("\r"))
+        if m:
+            out.append((m.group(3), m.group(4), m.group(6)))
+    return out
+
+
+def texts(entries, function):
+    return [e[2] for e in entries if e[1] == function]
+
+
+def default_config():
+    with open(os.path.join(GENERATED, "brand_config.json")) as f:
+        return json.load(f)
+
+
+def default_package_size():
+    return os.path.getsize(os.path.join(GENERATED, "default_brand.cab"))
+
+
+def expect(condition, message):
+    if not condition:
+        raise AssertionError(message)
