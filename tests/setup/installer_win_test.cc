@@ -1,0 +1,303 @@
+// The parts of Installer that a silent run cannot show, on the real platform
+// (run under Wine): the setup process run, the wait for the installed
+// browser's message window and its stop, the window handle handed to the
+// setup, and what the reports and click statistics send, read back from the
+// log lines of the requests (no server listens, so each request also logs
+// its failure).
+#include "setup/installer.h"
+
+#include <windows.h>
+#include <process.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "build_config.h"
+#include "installer/log.h"
+#include "platform/string_conversion.h"
+#include "tests/setup/recording_observer.h"
+
+namespace lite_installer {
+namespace {
+
+constexpr wchar_t kBrowserWindowClass[] = L"TavrixBrowser_MessageWindow";
+
+std::wstring TempDir() {
+  wchar_t buffer[MAX_PATH];
+  DWORD n = ::GetTempPathW(MAX_PATH, buffer);
+  return std::wstring(buffer, n);
+}
+
+std::wstring LogPath() { return TempDir() + L"li_installer_win_test.log"; }
+
+struct LogEntry {
+  std::wstring level;
+  std::wstring function;
+  std::wstring message;
+};
+
+// The log's lines as (level, function, message); an ERROR's " Last error: "
+// text is cut off.
+std::vector<LogEntry> ReadLog() {
+  std::vector<LogEntry> entries;
+  HANDLE file = ::CreateFileW(LogPath().c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+  if (file == INVALID_HANDLE_VALUE) return entries;
+  std::wstring text;
+  wchar_t buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+    text.append(buffer, read / sizeof(wchar_t));
+  ::CloseHandle(file);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(L'\n', start);
+    std::wstring line = text.substr(start, end == std::wstring::npos ? end : end - start);
+    start = end == std::wstring::npos ? text.size() : end + 1;
+    for (const wchar_t* level : {L"INFO", L"ERROR", L"WARNING"}) {
+      std::wstring marker = std::wstring(L"> ") + level + L": ";
+      size_t at = line.find(marker);
+      if (at == std::wstring::npos) continue;
+      size_t name_start = at + marker.size();
+      size_t name_end = line.find(L" (", name_start);
+      size_t message_start = line.find(L"): ", name_end);
+      if (name_end == std::wstring::npos || message_start == std::wstring::npos) break;
+      std::wstring message = line.substr(message_start + 3);
+      size_t last_error = message.find(L" Last error: ");
+      if (last_error != std::wstring::npos) message.resize(last_error);
+      entries.push_back({level, line.substr(name_start, name_end - name_start), message});
+      break;
+    }
+  }
+  return entries;
+}
+
+std::vector<std::wstring> Messages(const std::wstring& function) {
+  std::vector<std::wstring> out;
+  for (const LogEntry& e : ReadLog())
+    if (e.function == function) out.push_back(e.message);
+  return out;
+}
+
+bool HasEntry(const std::wstring& level, const std::wstring& function,
+              const std::wstring& message_start) {
+  for (const LogEntry& e : ReadLog())
+    if (e.level == level && e.function == function && e.message.find(message_start) == 0)
+      return true;
+  return false;
+}
+
+// An observer whose progress window is a fixed handle value.
+class WindowObserver : public RecordingObserver {
+ public:
+  HWND GetProgressWindow() override { return reinterpret_cast<HWND>(0x0002031A); }
+};
+
+// A message-only window of the installed browser's class, owned by a thread
+// of its own (windows are destroyed by the thread that made them).
+class BrowserWindow {
+ public:
+  BrowserWindow() {
+    ready_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Thread, this, 0, nullptr));
+    ::WaitForSingleObject(ready_, 5000);
+  }
+  ~BrowserWindow() {
+    Destroy();
+    ::CloseHandle(thread_);
+    ::CloseHandle(ready_);
+  }
+  void Destroy() {
+    if (window_) ::PostMessageW(window_, WM_CLOSE, 0, 0);
+    ::WaitForSingleObject(thread_, 5000);
+    window_ = nullptr;
+  }
+  bool exists() const { return window_ != nullptr; }
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_CLOSE) {
+      ::DestroyWindow(window);
+      ::PostQuitMessage(0);
+      return 0;
+    }
+    return ::DefWindowProcW(window, message, w, l);
+  }
+  static unsigned __stdcall Thread(void* self_pointer) {
+    BrowserWindow* self = static_cast<BrowserWindow*>(self_pointer);
+    WNDCLASSW window_class = {};
+    window_class.lpfnWndProc = &Procedure;
+    window_class.hInstance = ::GetModuleHandleW(nullptr);
+    window_class.lpszClassName = kBrowserWindowClass;
+    ::RegisterClassW(&window_class);
+    self->window_ = ::CreateWindowExW(0, kBrowserWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                      nullptr, window_class.hInstance, nullptr);
+    ::SetEvent(self->ready_);
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) ::DispatchMessageW(&message);
+    return 0;
+  }
+
+  HANDLE ready_ = nullptr;
+  HANDLE thread_ = nullptr;
+  HWND volatile window_ = nullptr;
+};
+
+unsigned __stdcall WaitForBrowserThread(void* installer) {
+  static_cast<Installer*>(installer)->WaitForMessageWindow();
+  return 0;
+}
+
+class InstallerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetLogPath(LogPath());  // the first call of the process counts
+    ::DeleteFileW(LogPath().c_str());
+  }
+  BrandPackageInfo brand{TempDir()};
+  DistribInfoParams distrib_info;
+  WindowObserver observer;
+};
+
+TEST_F(InstallerTest, SetupExitCodeIsReadAndTheStartShowsForty) {
+  Installer installer(&observer, &brand, &distrib_info);
+  int32_t exit_code = 0;
+  EXPECT_TRUE(installer.RunProcessAndWait(L"cmd.exe /c exit 7", &exit_code));
+  EXPECT_EQ(exit_code, 7);
+  EXPECT_EQ(observer.calls, std::vector<std::string>{"SetProgress(40)"});
+  std::vector<std::wstring> lines = Messages(L"Installer::RunProcessAndWait");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], L"Run: cmd.exe /c exit 7");
+  EXPECT_EQ(lines[1].find(L"Process created: "), 0u);
+  EXPECT_EQ(lines[2], L"Wait for process finish.");
+  EXPECT_EQ(lines[3], L"Setup process exit with code: 7");
+}
+
+TEST_F(InstallerTest, SetupThatCannotBeCreatedLeaves400AndNoProgress) {
+  Installer installer(&observer, &brand, &distrib_info);
+  int32_t exit_code = 0;
+  EXPECT_FALSE(installer.RunProcessAndWait(L"\"C:\\no\\such\\setup.exe\" --silent", &exit_code));
+  EXPECT_EQ(exit_code, 400);
+  EXPECT_TRUE(observer.calls.empty());
+  EXPECT_TRUE(HasEntry(L"ERROR", L"Installer::RunProcessAndWait", L"Create process failed."));
+}
+
+TEST_F(InstallerTest, WithoutAnExitCodeOutTheCodeIsNotRead) {
+  Installer installer(nullptr, &brand, &distrib_info);
+  EXPECT_TRUE(installer.RunProcessAndWait(L"cmd.exe /c exit 3", nullptr));
+  std::vector<std::wstring> lines = Messages(L"Installer::RunProcessAndWait");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], L"Wait for process finish.");
+}
+
+TEST_F(InstallerTest, SetupIsToldTheProgressWindowAsAPlainNumber) {
+  Installer with_window(&observer, &brand, &distrib_info);
+  EXPECT_EQ(with_window.BuildSetupCommandLine(L"C:\\s.exe").Value("progress-window"),
+            L"131866");
+  Installer silent(nullptr, &brand, &distrib_info);
+  EXPECT_EQ(silent.BuildSetupCommandLine(L"C:\\s.exe").Value("progress-window"), L"0");
+}
+
+TEST_F(InstallerTest, BuiltInDataFilesGoToTheTemporaryDirectory) {
+  Installer installer(nullptr, &brand, &distrib_info);
+  EXPECT_EQ(installer.installer_data_path(), TempDir() + L"master_preferences");
+  EXPECT_EQ(installer.clids_file_path(), TempDir() + L"clids.xml");
+}
+
+TEST_F(InstallerTest, DialogStaysWhileTheBrowserWindowExistsAndClosesAfterIt) {
+  Installer installer(&observer, &brand, &distrib_info);
+  BrowserWindow browser;
+  ASSERT_TRUE(browser.exists());
+  HANDLE waiter =
+      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &WaitForBrowserThread, &installer, 0,
+                                              nullptr));
+  // Two looks at the window happen within this time; neither may close.
+  EXPECT_EQ(::WaitForSingleObject(waiter, 2500), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_TRUE(observer.calls.empty());
+  browser.Destroy();
+  EXPECT_EQ(::WaitForSingleObject(waiter, 10000), WAIT_OBJECT_0);
+  ::CloseHandle(waiter);
+  EXPECT_EQ(observer.calls, std::vector<std::string>{"CloseWindow"});
+}
+
+TEST_F(InstallerTest, StopEndsTheWaitForTheBrowserWithoutClosing) {
+  Installer installer(&observer, &brand, &distrib_info);
+  BrowserWindow browser;
+  installer.SetWorkerThread(reinterpret_cast<HANDLE>(
+      _beginthreadex(nullptr, 0, &WaitForBrowserThread, &installer, 0, nullptr)));
+  ::Sleep(300);
+  installer.Stop();
+  EXPECT_EQ(::WaitForSingleObject(installer.stop_event(), 0), WAIT_OBJECT_0);
+  EXPECT_TRUE(observer.calls.empty());
+}
+
+TEST_F(InstallerTest, StopWithoutWorkerThreadDoesNothing) {
+  Installer installer(nullptr, &brand, &distrib_info);
+  installer.Stop();
+  EXPECT_EQ(::WaitForSingleObject(installer.stop_event(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+TEST_F(InstallerTest, AttemptReportCarriesEscapedUrlRedirectHostAndError) {
+  Installer installer(nullptr, &brand, &distrib_info);
+  installer.ReportStatus(false, L"http://127.0.0.1:18080/browser/tavrix/browser-setup.arc", 1,
+                         5000, L"internet_read-12002", L"http://mirror.example:8080/x/y?z=1");
+  std::vector<std::wstring> sent = Messages(L"Installer::Download");
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0], L"Attempt to download module: " + Widen(LI_STATUS_ENDPOINT) +
+                         L"?status=failed&attempt=1&downloaded=5000&ui="
+                         L"&url=http:%2F%2F127.0.0.1:18080%2Fbrowser%2Ftavrix%2Fbrowser-setup.arc"
+                         L"&redirect=mirror.example&error=internet_read-12002");
+  // Nothing listens: the failure is logged with the request's own error text.
+  EXPECT_TRUE(HasEntry(L"ERROR", L"Installer::ReportStatus",
+                       L"Cannot report download status: internet_open_url-"));
+}
+
+TEST_F(InstallerTest, CancelStopsAttemptReportsAndTheFinalOneSaysCancelled) {
+  Installer installer(nullptr, &brand, &distrib_info);
+  installer.Cancel();
+  installer.ReportStatus(false, L"http://127.0.0.1/", 2, 10, L"internet_read-1", L"");
+  installer.ReportInstallationFinished(false);
+  std::vector<std::wstring> sent = Messages(L"Installer::Download");
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0], L"Attempt to download module: " + Widen(LI_STATUS_ENDPOINT) +
+                         L"?ui=&result=cancelled&time=0");
+  EXPECT_TRUE(HasEntry(L"ERROR", L"Installer::ReportInstallationFinished",
+                       L"Cannot report installation status: "));
+}
+
+TEST_F(InstallerTest, FinalReportOfAFailureWithoutDownloadHasOnlyTheTime) {
+  Installer installer(nullptr, &brand, &distrib_info);
+  installer.ReportInstallationFinished(false);
+  std::vector<std::wstring> sent = Messages(L"Installer::Download");
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0], L"Attempt to download module: " + Widen(LI_STATUS_ENDPOINT) +
+                         L"?ui=&result=failed&time=0");
+}
+
+TEST_F(InstallerTest, ClickStatisticsAppendNameAndValueUnescaped) {
+  const std::wstring prefix =
+      L"Attempt to download module: " + Widen(LI_CLICK_BASE) +
+      L"/redir/dtype=stred/pid=457/cid=72696/path=txbrowser_reinstall_dialog"
+      L"&dialog_window=liteinstall&";
+  Installer::SendClickStat(L"clicked_link", L"http://legal.example/browser_agreement/?lang=ru");
+  SendButtonClick(L"install");
+  std::vector<std::wstring> sent = Messages(L"Installer::Download");
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0], prefix + L"clicked_link=http://legal.example/browser_agreement/?lang=ru");
+  EXPECT_EQ(sent[1], prefix + L"clicked_button=install");
+  EXPECT_TRUE(HasEntry(L"ERROR", L"Installer::SendClickStat", L"Cannot send click stat: "));
+}
+
+TEST_F(InstallerTest, DownloadWithoutSinkFailsAfterItsLineAndSendsNothing) {
+  std::wstring error, redirect;
+  EXPECT_FALSE(Installer::Download(L"http://127.0.0.1:1/", nullptr, &error, &redirect));
+  EXPECT_EQ(Messages(L"Installer::Download"),
+            std::vector<std::wstring>{L"Attempt to download module: http://127.0.0.1:1/"});
+  EXPECT_TRUE(Messages(L"lite_installer::Downloader::OpenDownload").empty());
+}
+
+}  // namespace
+}  // namespace lite_installer
