@@ -146,6 +146,56 @@ class BrowserWindow {
   HWND volatile window_ = nullptr;
 };
 
+// An observer whose progress window is a real window of this thread.
+class RealWindowObserver : public RecordingObserver {
+ public:
+  RealWindowObserver() {
+    window_ = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                ::GetModuleHandleW(nullptr), nullptr);
+  }
+  ~RealWindowObserver() override { ::DestroyWindow(window_); }
+  HWND GetProgressWindow() override { return window_; }
+  // Registered messages that reached the window, as "name(w,l)".
+  std::vector<std::string> TakeSetupMessages() {
+    const std::pair<const wchar_t*, const char*> names[] = {
+        {L"tavrix.lite.set_import_progress", "import"},
+        {L"tavrix.lite.close_window", "close"},
+        {L"tavrix.lite.set_install_progress", "install"},
+        {L"tavrix.higher_version_exist", "higher"}};
+    std::vector<std::string> out;
+    MSG message;
+    while (::PeekMessageW(&message, window_, 0, 0, PM_REMOVE)) {
+      for (const auto& name : names)
+        if (message.message == ::RegisterWindowMessageW(name.first))
+          out.push_back(std::string(name.second) + "(" + std::to_string(message.wParam) + "," +
+                        std::to_string(message.lParam) + ")");
+    }
+    return out;
+  }
+
+ private:
+  HWND window_;
+};
+
+std::wstring FakeSetupPath() {
+  wchar_t buffer[MAX_PATH];
+  DWORD n = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  std::wstring path(buffer, n);
+  return path.substr(0, path.find_last_of(L'\\') + 1) + L"fake_setup.exe";
+}
+
+// Sets an environment variable for the processes started while it lives.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_(name) {
+    ::SetEnvironmentVariableW(name, value);
+  }
+  ~ScopedEnvironment() { ::SetEnvironmentVariableW(name_, nullptr); }
+
+ private:
+  const wchar_t* name_;
+};
+
 unsigned __stdcall WaitForBrowserThread(void* installer) {
   static_cast<Installer*>(installer)->WaitForMessageWindow();
   return 0;
@@ -221,6 +271,31 @@ TEST_F(InstallerTest, DialogStaysWhileTheBrowserWindowExistsAndClosesAfterIt) {
   EXPECT_EQ(::WaitForSingleObject(waiter, 10000), WAIT_OBJECT_0);
   ::CloseHandle(waiter);
   EXPECT_EQ(observer.calls, std::vector<std::string>{"CloseWindow"});
+}
+
+TEST_F(InstallerTest, SetupMessagesReachTheProgressWindowTheSetupIsGiven) {
+  RealWindowObserver window_observer;
+  Installer installer(&window_observer, &brand, &distrib_info);
+  ScopedEnvironment post(L"FAKE_SETUP_POST", L"install:5,install:6,import:50:2,close,higher");
+  ScopedEnvironment record(L"FAKE_SETUP_RESULT", (TempDir() + L"fake_setup_record.json").c_str());
+  int32_t exit_code = 0;
+  ASSERT_TRUE(installer.RunProcessAndWait(
+      installer.BuildSetupCommandLine(FakeSetupPath()).ToString(), &exit_code));
+  EXPECT_EQ(exit_code, 0);
+  EXPECT_EQ(window_observer.TakeSetupMessages(),
+            (std::vector<std::string>{"install(5,0)", "install(6,0)", "import(50,2)",
+                                      "close(0,0)", "higher(0,0)"}));
+}
+
+TEST_F(InstallerTest, DialogClosesOnlyAfterTheBrowserLeftByTheSetupIsGone) {
+  Installer installer(&observer, &brand, &distrib_info);
+  ScopedEnvironment hold(L"FAKE_SETUP_BROWSER_WINDOW_MS", L"2500");
+  ScopedEnvironment record(L"FAKE_SETUP_RESULT", (TempDir() + L"fake_setup_record.json").c_str());
+  ASSERT_TRUE(installer.RunProcessAndWait(L"\"" + FakeSetupPath() + L"\"", nullptr));
+  EXPECT_NE(::FindWindowExW(HWND_MESSAGE, nullptr, kBrowserWindowClass, nullptr), nullptr);
+  installer.WaitForMessageWindow();
+  EXPECT_EQ(::FindWindowExW(HWND_MESSAGE, nullptr, kBrowserWindowClass, nullptr), nullptr);
+  EXPECT_EQ(observer.calls, (std::vector<std::string>{"SetProgress(40)", "CloseWindow"}));
 }
 
 TEST_F(InstallerTest, StopEndsTheWaitForTheBrowserWithoutClosing) {
