@@ -13,6 +13,7 @@ set(LI_VENDOR_NAME "tavrix.example_350525" CACHE STRING
     "Vendor name attribute of the built-in clids file")
 set(LI_TRUST_KEYS_FILE "" CACHE FILEPATH
     "File of ten RSA-1024 public keys (PEM), ids 0 to 9 in order. Empty: development keys")
+option(LI_RELEASE "Release build: refuses to embed development trust keys" OFF)
 set(LI_PARTNER_CONFIG "" CACHE FILEPATH
     "JSON source of a partner package (resource BIN 320); empty: none")
 set(LI_BRAND_CONFIGS "" CACHE STRING

@@ -1,0 +1,48 @@
+// Test tool: makes a test root certificate trusted for the current user of
+// the Wine prefix it runs in (never the host's store).
+//   pki_root_trust.exe <root.der>
+// Prints "ok" or the failing step and its error.
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <vector>
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 2) {
+    std::fwprintf(stderr, L"usage: %ls <root.der>\n", argv[0]);
+    return 2;
+  }
+  HANDLE file = ::CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    std::wprintf(L"open error=%lu\n", ::GetLastError());
+    return 1;
+  }
+  std::vector<BYTE> der(::GetFileSize(file, nullptr));
+  DWORD read = 0;
+  BOOL ok = ::ReadFile(file, der.data(), static_cast<DWORD>(der.size()), &read, nullptr);
+  ::CloseHandle(file);
+  if (!ok || read != der.size()) {
+    std::wprintf(L"read error=%lu\n", ::GetLastError());
+    return 1;
+  }
+  HCERTSTORE store = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
+                                     CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
+  if (!store) {
+    std::wprintf(L"CertOpenStore error=%lu\n", ::GetLastError());
+    return 1;
+  }
+  ok = ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(),
+                                          static_cast<DWORD>(der.size()),
+                                          CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+  DWORD error = ::GetLastError();
+  ::CertCloseStore(store, 0);
+  if (!ok) {
+    std::wprintf(L"CertAddEncodedCertificateToStore error=%lu\n", error);
+    return 1;
+  }
+  std::wprintf(L"ok\n");
+  return 0;
+}

@@ -1,0 +1,181 @@
+// CryptoAPI signature check against signatures made by openssl (RSA-1024,
+// "openssl dgst -sha1 -sign"): proves the byte order of the stored signature
+// and the exact failure lines. Runs under Wine.
+#include "verify/signature_verifier.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "installer/log.h"
+#include "verify/base64_decode.h"
+
+namespace lite_installer {
+namespace {
+
+// The public half of a throwaway key; its private half was never kept.
+constexpr char kPublicKey[] =
+    "MIGfMA0GCSqGSIb3DQEBAQUAA4GNADCBiQKBgQCwS7bsGs1shDIIylPfC8BVVdcYNfE0/hpVhu7sXG1+G/T/U/z73ZCi"
+    "Zd09Pmvirpc/8PLYoAvz+jX7DbtRgbjkvaE5Wu/H//h4Wn4ZDD7uqGElD03qnWwF1LE1BU2+wb6lUeA/gMdgVPXubFRf"
+    "VWhVCEcAYZYXcbQesAHTBuRdZwIDAQAB";
+// Another key of the same size.
+constexpr char kOtherPublicKey[] =
+    "MIGfMA0GCSqGSIb3DQEBAQUAA4GNADCBiQKBgQDt6R95ymRdOgdS1xqsjyHPb1oxBhedGMmuOGdOXrtoqoJJL5ZDGt1g"
+    "SpcBeVkO+0WKveEtzF66GOpwPJZfx4YoSjdIfMcVwAHV+pmrGWtfrl5oy/4OAVGQpl805e9sAI88wG0wSC2lSnhqvcTm"
+    "0vvQVyhZCRm9tIu/m6ebrXhZFQIDAQAB";
+constexpr char kData[] = "{\"trusted_info\": {\"certificates\": []}}\n";
+// openssl dgst -sha1 -sign over kData (without its NUL).
+constexpr char kSha1Signature[] =
+    "2c8026b639639d68f8e32d99d71cde89375fc4e1ef7bf3f382597669eac329c7f4d7532a1877405b00a580f410eb"
+    "43d11abbdf96eb374994ff79f820162eb5299cd0dbac3bf08fd46cf7fca05274b72f5dbe01b780d757c610f03728"
+    "54944a8f062c6de9a0075df6227e4d57ee9c8a1cb58791835ff002e846a30095fa91e03a";
+// openssl dgst -sha256 -sign over the same bytes.
+constexpr char kSha256Signature[] =
+    "8e68fa7cf9ac193147c9243f13beaf1dc19256fa3ae00cc05d2c60d57f25cd80acf00f85411a07ff97b38635ce80"
+    "8715e098e2ef8ba0ad17e5ab34425564d907b97e0ed2db1dcb1ac2f2cf0d712e1080da983f190d97291a7e3cb9a6"
+    "d61a6f54e8bac8b3f75647b62d7984f3b2d8967a45461917f8bbfb62f0e02b69eb04130f";
+
+std::vector<uint8_t> Hex(const char* text) {
+  std::vector<uint8_t> out;
+  for (size_t i = 0; text[i] && text[i + 1]; i += 2)
+    out.push_back(static_cast<uint8_t>(std::stoi(std::string(text + i, 2), nullptr, 16)));
+  return out;
+}
+
+std::vector<uint8_t> Key(const char* base64) {
+  std::vector<uint8_t> key;
+  EXPECT_TRUE(Base64Decode(base64, &key));
+  return key;
+}
+
+std::vector<uint8_t> Data() { return std::vector<uint8_t>(kData, kData + sizeof(kData) - 1); }
+
+std::wstring LogPath() {
+  wchar_t dir[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, dir);
+  return std::wstring(dir) + L"signature_verifier_test.log";
+}
+
+// The log lines written since the last call.
+std::wstring TakeLog() {
+  static size_t seen = 0;
+  std::wstring text;
+  HANDLE file = ::CreateFileW(LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return text;
+  DWORD size = ::GetFileSize(file, nullptr);
+  std::vector<wchar_t> units(size / 2);
+  DWORD read = 0;
+  ::ReadFile(file, units.data(), size, &read, nullptr);
+  ::CloseHandle(file);
+  text.assign(units.begin(), units.end());
+  std::wstring fresh = text.substr(seen);
+  seen = text.size();
+  return fresh;
+}
+
+class SignatureVerifierTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ::DeleteFileW(LogPath().c_str());
+    SetLogPath(LogPath());
+  }
+  void SetUp() override { TakeLog(); }
+
+  bool Verify(const std::vector<uint8_t>& signature, const std::vector<uint8_t>& key,
+              const std::vector<uint8_t>& data) {
+    SignatureVerifier verifier;
+    return verifier.Verify(signature.data(), signature.size(), key.data(), key.size(),
+                           data.data(), data.size());
+  }
+};
+
+TEST_F(SignatureVerifierTest, AcceptsOpensslSignatureStoredMostSignificantByteFirst) {
+  EXPECT_TRUE(Verify(Hex(kSha1Signature), Key(kPublicKey), Data()));
+  EXPECT_EQ(L"", TakeLog());
+}
+
+TEST_F(SignatureVerifierTest, RejectsSignatureStoredLeastSignificantByteFirst) {
+  std::vector<uint8_t> reversed = Hex(kSha1Signature);
+  std::reverse(reversed.begin(), reversed.end());
+  EXPECT_FALSE(Verify(reversed, Key(kPublicKey), Data()));
+  std::wstring log = TakeLog();
+  EXPECT_NE(std::wstring::npos,
+            log.find(L"ERROR: SignatureVerifier::VerifySignature (")) << log;
+  EXPECT_NE(std::wstring::npos,
+            log.find(L"): Failed to verify signature, error: 0x80090006\n Last error: "))
+      << log;
+}
+
+TEST_F(SignatureVerifierTest, RejectsDataChangedByOneByte) {
+  std::vector<uint8_t> data = Data();
+  data[5] ^= 0x01;
+  EXPECT_FALSE(Verify(Hex(kSha1Signature), Key(kPublicKey), data));
+  EXPECT_NE(std::wstring::npos, TakeLog().find(L"Failed to verify signature, error: 0x80090006"));
+}
+
+TEST_F(SignatureVerifierTest, RejectsDataWithAnAddedTerminator) {
+  std::vector<uint8_t> data = Data();
+  data.push_back(0);
+  EXPECT_FALSE(Verify(Hex(kSha1Signature), Key(kPublicKey), data));
+}
+
+TEST_F(SignatureVerifierTest, RejectsSha256SignatureOfTheSameBytes) {
+  EXPECT_FALSE(Verify(Hex(kSha256Signature), Key(kPublicKey), Data()));
+  EXPECT_NE(std::wstring::npos, TakeLog().find(L"Failed to verify signature, error: 0x80090006"));
+}
+
+TEST_F(SignatureVerifierTest, RejectsSignatureUnderAnotherKey) {
+  EXPECT_FALSE(Verify(Hex(kSha1Signature), Key(kOtherPublicKey), Data()));
+  EXPECT_NE(std::wstring::npos, TakeLog().find(L"Failed to verify signature, error: 0x80090006"));
+}
+
+TEST_F(SignatureVerifierTest, RejectsSignatureOfWrongLength) {
+  std::vector<uint8_t> short_signature = Hex(kSha1Signature);
+  short_signature.pop_back();
+  EXPECT_FALSE(Verify(short_signature, Key(kPublicKey), Data()));
+  EXPECT_NE(std::wstring::npos, TakeLog().find(L"Failed to verify signature, error: 0x80090006"));
+  std::vector<uint8_t> one_byte(1, 0x2c);
+  EXPECT_FALSE(Verify(one_byte, Key(kPublicKey), Data()));
+  EXPECT_NE(std::wstring::npos, TakeLog().find(L"Failed to verify signature, error: 0x80090006"));
+}
+
+TEST_F(SignatureVerifierTest, EmptySignatureFailsWithoutLogLine) {
+  std::vector<uint8_t> key = Key(kPublicKey);
+  std::vector<uint8_t> data = Data();
+  SignatureVerifier verifier;
+  EXPECT_FALSE(verifier.Verify(nullptr, 0, key.data(), key.size(), data.data(), data.size()));
+  EXPECT_EQ(L"", TakeLog());
+}
+
+TEST_F(SignatureVerifierTest, KeyThatIsNoPublicKeyInfoFailsInDecoding) {
+  std::vector<uint8_t> garbage(162, 0x41);
+  EXPECT_FALSE(Verify(Hex(kSha1Signature), garbage, Data()));
+  std::wstring log = TakeLog();
+  EXPECT_NE(std::wstring::npos, log.find(L"ERROR: SignatureVerifier::ImportPublicKey (")) << log;
+  EXPECT_NE(std::wstring::npos, log.find(L"): Failed to convert decode public key, error: 0x8009310b"))
+      << log;
+  EXPECT_EQ(std::wstring::npos, log.find(L"VerifySignature")) << log;
+}
+
+TEST_F(SignatureVerifierTest, OneObjectVerifiesAgainAfterAFailure) {
+  std::vector<uint8_t> key = Key(kPublicKey);
+  std::vector<uint8_t> data = Data();
+  std::vector<uint8_t> good = Hex(kSha1Signature);
+  std::vector<uint8_t> bad = good;
+  bad[0] ^= 0x80;
+  SignatureVerifier verifier;
+  EXPECT_FALSE(verifier.Verify(bad.data(), bad.size(), key.data(), key.size(), data.data(),
+                               data.size()));
+  EXPECT_TRUE(verifier.Verify(good.data(), good.size(), key.data(), key.size(), data.data(),
+                              data.size()));
+  TakeLog();
+  verifier.Cleanup();
+  verifier.Cleanup();  // nothing held any more: nothing released, nothing logged
+  EXPECT_EQ(L"", TakeLog());
+}
+
+}  // namespace
+}  // namespace lite_installer

@@ -1,0 +1,50 @@
+# Writes the C++ key table kSignaturePublicKeys from a file of ten PEM public
+# keys ("-----BEGIN PUBLIC KEY-----", ids 0 to 9 in file order). Every key must
+# be an RSA SubjectPublicKeyInfo with a 1024-bit modulus and exponent 65537;
+# anything else stops the build, because a wrong table would make every
+# download fail its verification only on the users' machines.
+#   cmake -DKEYS_FILE=<pem file> -DOUTPUT=<file.cc> -P generate_key_table.cmake
+if(NOT KEYS_FILE OR NOT OUTPUT)
+  message(FATAL_ERROR "usage: cmake -DKEYS_FILE=<pem> -DOUTPUT=<cc> -P generate_key_table.cmake")
+endif()
+if(NOT EXISTS "${KEYS_FILE}")
+  message(FATAL_ERROR "trust keys file not found: ${KEYS_FILE}")
+endif()
+file(READ "${KEYS_FILE}" pem)
+string(REPLACE "\r" "" pem "${pem}")
+string(REGEX MATCHALL "-----BEGIN PUBLIC KEY-----[^-]*-----END PUBLIC KEY-----" blocks "${pem}")
+list(LENGTH blocks count)
+if(NOT count EQUAL 10)
+  message(FATAL_ERROR "${KEYS_FILE}: ${count} public keys (-----BEGIN PUBLIC KEY-----); exactly 10 are needed")
+endif()
+# DER of an RSA-1024 SubjectPublicKeyInfo: a fixed header up to the modulus,
+# and "02 03 01 00 01" (exponent 65537) at the end; in Base64 these are the
+# fixed prefix and suffix below, and the whole is 162 bytes = 216 characters.
+set(prefix "MIGfMA0GCSqGSIb3DQEBAQUAA4GNADCBiQKBgQ")
+set(suffix "IDAQAB")
+set(rows "")
+set(id 0)
+foreach(block IN LISTS blocks)
+  string(REPLACE "-----BEGIN PUBLIC KEY-----" "" body "${block}")
+  string(REPLACE "-----END PUBLIC KEY-----" "" body "${body}")
+  string(REGEX REPLACE "[ \t\n]" "" body "${body}")
+  string(LENGTH "${body}" length)
+  string(FIND "${body}" "${prefix}" prefix_at)
+  string(REGEX MATCH "${suffix}$" has_suffix "${body}")
+  if(NOT length EQUAL 216 OR NOT prefix_at EQUAL 0 OR NOT has_suffix)
+    message(FATAL_ERROR "${KEYS_FILE}: key ${id} is not an RSA-1024 public key with exponent 65537")
+  endif()
+  if(NOT body MATCHES "^[A-Za-z0-9+/]+$")
+    message(FATAL_ERROR "${KEYS_FILE}: key ${id} is not plain Base64")
+  endif()
+  string(APPEND rows "    {${id}, \"${body}\"},\n")
+  math(EXPR id "${id} + 1")
+endforeach()
+set(text "// Generated at build time by verify/generate_key_table.cmake; do not edit.\n")
+string(APPEND text "#include \"verify/signature_public_keys.h\"\n\n")
+string(APPEND text "namespace lite_installer {\n\n")
+string(APPEND text "const SignaturePublicKey kSignaturePublicKeys[kSignaturePublicKeyCount] = {\n")
+string(APPEND text "${rows}};\n\n}  // namespace lite_installer\n")
+file(WRITE "${OUTPUT}.tmp" "${text}")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.tmp")

@@ -1,0 +1,23 @@
+// Reading resources out of a downloaded, not yet verified file. The file is
+// mapped as data only: no entry point runs, no import is resolved, so nothing
+// of it executes before it has been verified. Windows only.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lite_installer {
+
+// Maps the file at `path` (taken up to its first NUL) for resource access,
+// with its folder as the current directory for the duration of the load. Null
+// on failure; then `error` (when given) receives the system error code.
+// Release the handle with FreeLibrary (ScopedModule).
+HMODULE LoadModuleLibrary(const std::wstring& path, DWORD* error = nullptr);
+
+// A copy of the resource's bytes; empty when it is missing, empty or unreadable.
+std::vector<uint8_t> ReadResourceBytes(HMODULE module, const wchar_t* type, const wchar_t* name);
+
+}  // namespace lite_installer

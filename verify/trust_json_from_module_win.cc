@@ -1,0 +1,76 @@
+// Reads the trusted info out of a downloaded module and checks its RSA
+// signature against the built-in keys. Only a document that verifies leaves
+// this function; every failure gives the empty text and one log line.
+#include <string>
+#include <vector>
+
+#include "installer/log.h"
+#include "platform/scoped_handle.h"
+#include "verify/base64_decode.h"
+#include "verify/module_resources.h"
+#include "verify/signature_public_keys.h"
+#include "verify/signature_verifier.h"
+#include "verify/tavrix_trust_verifier.h"
+
+namespace lite_installer {
+namespace {
+
+constexpr wchar_t kFunction[] = L"TavrixTrustVerifier::GetTrustJsonFromModule";
+constexpr wchar_t kSignatureType[] = L"SIGNATURE_DAT";
+constexpr wchar_t kSignatureName[] = L"SIGNATURE.DAT";
+constexpr wchar_t kTrustedJsonType[] = L"TRUSTED_JSON";
+constexpr wchar_t kTrustedJsonName[] = L"TRUSTED.JSON";
+constexpr size_t kKeyIdSize = 2;
+
+const SignaturePublicKey* FindKey(uint16_t id) {
+  for (const SignaturePublicKey& row : kSignaturePublicKeys)
+    if (row.id == id) return &row;
+  return nullptr;
+}
+
+}  // namespace
+
+std::string TavrixTrustVerifier::GetTrustJsonFromModule(const std::wstring& path) {
+  const std::wstring file(path.c_str());  // up to the first NUL
+  ScopedModule module(LoadModuleLibrary(file));
+  if (!module.IsValid()) {
+    LI_LOG(kLogError, kFunction, "GetTrustJsonFromModule library isn't valid. ", file);
+    return std::string();
+  }
+  const std::vector<uint8_t> signature =
+      ReadResourceBytes(module.Get(), kSignatureType, kSignatureName);
+  if (signature.size() <= kKeyIdSize) {
+    LI_LOG(kLogError, kFunction, "Cannot find resource ", kSignatureType);
+    return std::string();
+  }
+  const std::vector<uint8_t> document =
+      ReadResourceBytes(module.Get(), kTrustedJsonType, kTrustedJsonName);
+  if (document.empty()) {
+    LI_LOG(kLogError, kFunction, "Cannot find resource ", kTrustedJsonType);
+    return std::string();
+  }
+  const uint16_t key_id = static_cast<uint16_t>(signature[0] + 256 * signature[1]);
+  const SignaturePublicKey* key = FindKey(key_id);
+  if (!key) {
+    LI_LOG(kLogError, kFunction, "Cannot find key ", key_id);
+    return std::string();
+  }
+  std::vector<uint8_t> key_bytes;
+  if (!Base64Decode(key->key ? key->key : "", &key_bytes)) {
+    LI_LOG(kLogError, kFunction, "Base64Decode error");
+    return std::string();
+  }
+  if (key_bytes.empty()) {
+    LI_LOG(kLogError, kFunction, "Cannot find key ", key_id);
+    return std::string();
+  }
+  SignatureVerifier verifier;
+  if (!verifier.Verify(signature.data() + kKeyIdSize, signature.size() - kKeyIdSize,
+                       key_bytes.data(), key_bytes.size(), document.data(), document.size())) {
+    LI_LOG(kLogError, kFunction, "Verify error");
+    return std::string();
+  }
+  return std::string(document.begin(), document.end());
+}
+
+}  // namespace lite_installer

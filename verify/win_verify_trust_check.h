@@ -1,0 +1,49 @@
+// The system's Authenticode verification (WinVerifyTrust) behind the seam of
+// authenticode_check.h. Windows only.
+#pragma once
+
+#include <windows.h>
+#include <wincrypt.h>
+#include <wintrust.h>
+
+#include <cstddef>
+#include <vector>
+
+#include "verify/authenticode_check.h"
+
+namespace lite_installer {
+
+// One verification at a time: Verify opens the state, Close releases it.
+class WinVerifyTrustCheck : public AuthenticodeCheck {
+ public:
+  WinVerifyTrustCheck();
+  ~WinVerifyTrustCheck() override;
+  WinVerifyTrustCheck(const WinVerifyTrustCheck&) = delete;
+  WinVerifyTrustCheck& operator=(const WinVerifyTrustCheck&) = delete;
+
+  int32_t Verify(const std::wstring& path, bool offline) override;
+  bool GetSignerChain(SignerChain* chain) override;
+  void Close() override;
+
+ private:
+  // The structure as declared up to pSignatureSettings, which older headers
+  // lack; the system reads as far as cbStruct says, so the storage reaches
+  // that far and the tail stays zero.
+  struct Data {
+    WINTRUST_DATA data;
+    void* signature_settings_tail;
+  };
+
+  std::wstring path_;
+  WINTRUST_FILE_INFO file_info_;
+  Data data_;
+  bool open_ = false;
+};
+
+// The signer's identity from a passed verification whose state is still open.
+bool GetSignerCertificateId(WINTRUST_DATA* data, std::vector<uint8_t>* id);
+
+// The signer chain of a passed verification whose state is still open.
+bool ReadSignerChain(WINTRUST_DATA* data, SignerChain* chain);
+
+}  // namespace lite_installer
