@@ -100,5 +100,28 @@ TEST(LogLastError, WritingALineLeavesTheCallersLastError) {
   ::DeleteFileW(path.c_str());
 }
 
+TEST(LogFormattedLine, LongMessageIsCutAtMost1500Units) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_NE(0u, ::GetTempPathW(MAX_PATH, temp));
+  std::wstring path = std::wstring(temp) + L"log_error_text_test.log";
+  ::DeleteFileW(path.c_str());
+  SetLogPath(path);  // the first call of the process decides: the same path
+  std::wstring long_text(1000, L'b');
+  long_text += std::wstring(3000, L'c');
+  WriteLogFormatted(kLogInfo, L"Test::Long", 3, L"%ls", long_text.c_str());
+  std::wstring text = ReadLogText(path);
+  const std::wstring head = L"INFO: Test::Long (3): ";
+  size_t start = text.find(head);
+  ASSERT_NE(std::wstring::npos, start);
+  std::wstring message = text.substr(start + head.size());
+  ASSERT_GE(message.size(), 2u);
+  EXPECT_EQ(L"\n\n", message.substr(message.size() - 2));
+  message.resize(message.size() - 2);
+  EXPECT_LE(message.size(), 1500u);
+  EXPECT_GE(message.size(), 1000u);  // the cut keeps the text up to the limit
+  EXPECT_EQ(long_text.substr(0, message.size()), message);
+  ::DeleteFileW(path.c_str());
+}
+
 }  // namespace
 }  // namespace lite_installer

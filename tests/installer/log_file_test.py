@@ -155,6 +155,8 @@ def check_concurrent_processes_lose_and_break_no_line():
         tag, number = m.group(4).split()
         seen[tag].append(int(number))
         threads[tag].add(m.group(1))
+    switches = sum(1 for a, b in zip(lines, lines[1:]) if a.split()[-2] != b.split()[-2])
+    print("writers took turns %d times" % switches)
     for tag in tags:
         # Every line once, in each writer's own order.
         assert seen[tag] == list(range(count)), tag
@@ -182,6 +184,17 @@ def check_line_is_dropped_while_another_process_holds_the_mutex():
         assert messages == ["before 0\n", "after 0\n"], messages
     else:
         print("note: the holder ended before the writer; drop not observable this run")
+
+
+def check_abandoned_mutex_counts_as_owned():
+    fresh("abandoned.log")
+    writer("abandon-mutex")
+    writer("write", win("abandoned.log"), "after-abandon", "1")
+    messages = [LINE_RE.match(line).group(4) for line in lines_of(read("abandoned.log"))]
+    assert messages == ["after-abandon 0\n"], messages
+    # And it is released again after that line.
+    writer("write", win("abandoned.log"), "next", "1")
+    assert len(lines_of(read("abandoned.log"))) == 2
 
 
 def check_error_line_carries_the_system_text():
@@ -221,6 +234,7 @@ CHECKS = [
     check_failed_rotation_appends_and_does_not_loop,
     check_concurrent_processes_lose_and_break_no_line,
     check_line_is_dropped_while_another_process_holds_the_mutex,
+    check_abandoned_mutex_counts_as_owned,
     check_error_line_carries_the_system_text,
     check_unknown_code_gives_lower_case_hex,
     check_formatted_error_line_ends_its_message_first,

@@ -6,6 +6,7 @@
 //   log_writer missing-file <log path> <file>    one ERROR line after opening a missing file
 //   log_writer formatted <log path> <code>       one formatted ERROR line with that last error
 //   log_writer hold-mutex <ready file> <ms>      owns the log mutex for ms
+//   log_writer abandon-mutex                     takes the log mutex and exits owning it
 //   log_writer hold-file <file> <ready file> <ms> keeps the file open without delete sharing
 // The ready file is created once the thing is held. Exit code 0 on success.
 #include <windows.h>
@@ -15,6 +16,7 @@
 #include <string>
 
 #include "installer/log.h"
+#include "platform/scoped_handle.h"
 
 namespace {
 
@@ -27,28 +29,33 @@ uint32_t ParseNumber(const wchar_t* text) {
 }
 
 void SignalReady(const wchar_t* ready_file) {
-  HANDLE file = ::CreateFileW(ready_file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+  lite_installer::ScopedFile file(::CreateFileW(ready_file, GENERIC_WRITE, 0, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 int HoldMutex(const wchar_t* ready_file, DWORD ms) {
-  HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kLogMutexName);
-  if (!mutex || ::WaitForSingleObject(mutex, 5000) != WAIT_OBJECT_0) return 2;
+  lite_installer::ScopedHandle mutex(::CreateMutexW(nullptr, FALSE, kLogMutexName));
+  if (!mutex.IsValid() || ::WaitForSingleObject(mutex.Get(), 5000) != WAIT_OBJECT_0) return 2;
   SignalReady(ready_file);
   ::Sleep(ms);
-  ::ReleaseMutex(mutex);
-  ::CloseHandle(mutex);
+  ::ReleaseMutex(mutex.Get());
   return 0;
 }
 
+// Ends the process while owning the mutex: the next waiter gets it abandoned.
+int AbandonMutex() {
+  HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kLogMutexName);
+  if (!mutex || ::WaitForSingleObject(mutex, 5000) != WAIT_OBJECT_0) return 2;
+  ::ExitProcess(0);
+}
+
 int HoldFile(const wchar_t* path, const wchar_t* ready_file, DWORD ms) {
-  HANDLE file = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 2;
+  lite_installer::ScopedFile file(::CreateFileW(path, GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return 2;
   SignalReady(ready_file);
   ::Sleep(ms);
-  ::CloseHandle(file);
   return 0;
 }
 
@@ -60,6 +67,7 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring mode = argv[1];
   if (mode == L"hold-mutex" && argc == 4) return HoldMutex(argv[2], ParseNumber(argv[3]));
   if (mode == L"hold-file" && argc == 5) return HoldFile(argv[2], argv[3], ParseNumber(argv[4]));
+  if (mode == L"abandon-mutex") return AbandonMutex();
   if (argc < 4) return 1;
   SetLogPath(argv[2]);
   if (mode == L"write") {
@@ -80,9 +88,9 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (mode == L"missing-file") {
-    HANDLE file = ::CreateFileW(argv[3], GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) return 3;
+    ScopedFile file(::CreateFileW(argv[3], GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.IsValid()) return 3;
     LI_LOG(kLogError, kFunction, L"Cannot open ", argv[3]);
     return 0;
   }

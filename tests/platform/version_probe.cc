@@ -11,9 +11,12 @@
 #include <cwchar>
 #include <string>
 
+#include "platform/scoped_handle.h"
 #include "platform/windows_version.h"
 
 namespace {
+
+using lite_installer::ScopedRegKey;
 
 constexpr wchar_t kKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr wchar_t kValue[] = L"CurrentMajorVersionNumber";
@@ -38,12 +41,11 @@ HKEY OpenKey(REGSAM access) {
 }
 
 int Read() {
-  HKEY key = OpenKey(KEY_READ);
-  if (!key) return 2;
+  ScopedRegKey key(OpenKey(KEY_READ));
+  if (!key.IsValid()) return 2;
   BYTE data[256];
   DWORD type = 0, size = sizeof(data);
-  LONG result = ::RegQueryValueExW(key, kValue, nullptr, &type, data, &size);
-  ::RegCloseKey(key);
+  LONG result = ::RegQueryValueExW(key.Get(), kValue, nullptr, &type, data, &size);
   if (result == ERROR_FILE_NOT_FOUND) {
     std::printf("absent\n");
     return 0;
@@ -61,20 +63,18 @@ int Set(const wchar_t* type_text, const wchar_t* hex) {
     wchar_t pair[3] = {hex[i], hex[i + 1], 0};
     bytes.push_back(static_cast<char>(std::wcstoul(pair, nullptr, 16)));
   }
-  HKEY key = OpenKey(KEY_SET_VALUE);
-  if (!key) return 2;
-  LONG result = ::RegSetValueExW(key, kValue, 0, std::wcstoul(type_text, nullptr, 0),
+  ScopedRegKey key(OpenKey(KEY_SET_VALUE));
+  if (!key.IsValid()) return 2;
+  LONG result = ::RegSetValueExW(key.Get(), kValue, 0, std::wcstoul(type_text, nullptr, 0),
                                  reinterpret_cast<const BYTE*>(bytes.data()),
                                  static_cast<DWORD>(bytes.size()));
-  ::RegCloseKey(key);
   return result == ERROR_SUCCESS ? 0 : 3;
 }
 
 int Delete() {
-  HKEY key = OpenKey(KEY_SET_VALUE);
-  if (!key) return 2;
-  LONG result = ::RegDeleteValueW(key, kValue);
-  ::RegCloseKey(key);
+  ScopedRegKey key(OpenKey(KEY_SET_VALUE));
+  if (!key.IsValid()) return 2;
+  LONG result = ::RegDeleteValueW(key.Get(), kValue);
   return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND ? 0 : 3;
 }
 
