@@ -1,0 +1,95 @@
+"""A second Windows build of the installer with the deployment settings
+LI_PARTNER_CONFIG and LI_BRAND_CONFIGS (only the lite_installer target, in
+the host build folder), run under Wine: the partner package (BIN 320) is
+extracted first and wins, named brand packages are found by their upper-case
+resource names, and the partner package's path reaches the registry."""
+import os
+import re
+import subprocess
+
+import winelib
+from brand_wine import expect, run, texts
+
+BUILD = os.path.join(winelib.HOST_BUILD, "partner_build")
+DATA = os.path.join(winelib.SOURCE, "tests", "brand", "data")
+PACKAGES = os.path.join(BUILD, "generated", "packages")
+RESOURCES = "BrandPackageInfo::GetInfoFromResources"
+DEFAULTS = "BrandPackageInfo::SetDefaults"
+
+
+def cache_value(name):
+    with open(os.path.join(winelib.WIN_BUILD, "CMakeCache.txt")) as f:
+        for line in f:
+            m = re.match(r"%s:\w+=(.*)$" % name, line.strip())
+            if m:
+                return m.group(1)
+    return ""
+
+
+def build():
+    configure = [
+        "cmake", "-S", winelib.SOURCE, "-B", BUILD,
+        "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(winelib.SOURCE, "cmake", "mingw-i686.cmake"),
+        "-DCMAKE_BUILD_TYPE=Release",
+        "-DLI_PARTNER_CONFIG=" + os.path.join(DATA, "partner_config.json"),
+        # A name in mixed case and a path relative to the source tree.
+        "-DLI_BRAND_CONFIGS=ua_uk=%s;Tb=tests/brand/data/brand_tb.json"
+        % os.path.join(DATA, "brand_ua_uk.json"),
+    ]
+    jansson = cache_value("JANSSON_ROOT")
+    if jansson:
+        configure.append("-DJANSSON_ROOT=" + jansson)
+    subprocess.run(configure, check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", BUILD, "--target", "lite_installer", "-j%d" % os.cpu_count()],
+                   check=True, stdout=subprocess.DEVNULL)
+    return os.path.join(BUILD, "bin", "lite_installer.exe")
+
+
+def check_partner_package_comes_first_and_wins(installer):
+    winelib.reg_delete_key()
+    _, log = run(program=installer)
+    temp = winelib.win_temp_dir()
+    partner_size = os.path.getsize(os.path.join(PACKAGES, "partner.cab"))
+    lines = texts(log, RESOURCES)
+    expect(lines[0] == "Extract Partner package: %sPartnerFile [%dB]" % (temp, partner_size), lines)
+    expect(lines[1] == "Fetching default package", lines)
+    defaults = texts(log, DEFAULTS)
+    expect(defaults[1] == "Brand id: tavrix", defaults)
+    expect(defaults[4:6] == ["Send browser's statistics: 0",
+                             "Make browser default after import: 0"], defaults)
+    with open(os.path.join(winelib.temp_dir(), "PartnerFile"), "rb") as f, \
+            open(os.path.join(PACKAGES, "partner.cab"), "rb") as g:
+        expect(f.read() == g.read(), "PartnerFile differs from the partner package")
+    stored = winelib.reg_query("PartnerFile")
+    expect(stored == ("REG_SZ", temp + "PartnerFile"), stored)
+
+
+def check_named_brand_packages(installer):
+    _, log = run("--brand-name=ua_uk", program=installer)
+    expect(texts(log, RESOURCES)[1:3] == [
+        "Fetching definedua_uk package",
+        "Extract Brand package: %sBrandFile [%dB]" % (
+            winelib.win_temp_dir(), os.path.getsize(os.path.join(PACKAGES, "brand_UA_UK.cab")))],
+        texts(log, RESOURCES))
+    defaults = texts(log, DEFAULTS)
+    expect(defaults[:2] == ["Default language: uk", "Brand id: ua"], defaults)
+    _, log = run("--brand-name=tb", program=installer)
+    expect(texts(log, DEFAULTS)[1] == "Brand id: tb", texts(log, DEFAULTS))
+
+
+def main():
+    installer = build()
+    try:
+        check_partner_package_comes_first_and_wins(installer)
+        check_named_brand_packages(installer)
+    finally:
+        winelib.reg_delete_key()
+        for name in ("BrandFile", "PartnerFile"):
+            path = os.path.join(winelib.temp_dir(), name)
+            if os.path.exists(path):
+                os.remove(path)
+    print("partner build: ok")
+
+
+if __name__ == "__main__":
+    main()
