@@ -31,8 +31,10 @@ API
       "SIGNATURE_DAT"/"SIGNATURE.DAT" (each only when given).
   sign_image(image, out, signer) -> out
       osslsigncode sign -certs chain -key leaf.key -h sha256 -n "Tavrix.Browser".
-  trust_root(pki)
-      Adds the test root to the current user's "Root" store of the test prefix.
+  trust_root(pki) / untrust_root(pki)
+      Adds the test root to (removes it from) the current user's "Root" store
+      of the test prefix; call untrust_root at the end to leave the prefix as
+      it was.
   make_trusted_module(image, out, pki, signer=None, key_id=1, document=None) -> document
       The whole publisher chain: document listing the signer (default
       pki.leaf), its SIGNATURE.DAT under dev key key_id, both resources, and
@@ -200,13 +202,22 @@ def sign_image(image, out, signer):
     return out
 
 
-def trust_root(pki):
-    """Trusts the test root in the current user's Root store of the test prefix."""
+def _root_trust(pki, *options):
     import winelib
     tool = os.path.join(winelib.BIN, "pki_root_trust.exe")
-    p = winelib.wine([tool, winelib.win_path(pki.root_der)])
+    p = winelib.wine([tool] + list(options) + [winelib.win_path(pki.root_der)])
     if p.returncode != 0 or "ok" not in p.stdout:
         raise RuntimeError("pki_root_trust: %r %r" % (p.stdout, p.stderr))
+
+
+def trust_root(pki):
+    """Trusts the test root in the current user's Root store of the test prefix."""
+    _root_trust(pki)
+
+
+def untrust_root(pki):
+    """Takes the test root out of the test prefix's Root store again."""
+    _root_trust(pki, "--remove")
 
 
 def make_trusted_module(image, out, pki, signer=None, key_id=1, document=None):

@@ -1,6 +1,7 @@
 // Test tool: makes a test root certificate trusted for the current user of
-// the Wine prefix it runs in (never the host's store).
-//   pki_root_trust.exe <root.der>
+// the Wine prefix it runs in (never the host's store), or takes that trust
+// back so that the prefix is left as it was found.
+//   pki_root_trust.exe [--remove] <root.der>
 // Prints "ok" or the failing step and its error.
 #include <windows.h>
 #include <wincrypt.h>
@@ -10,11 +11,12 @@
 #include <vector>
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) {
-    std::fwprintf(stderr, L"usage: %ls <root.der>\n", argv[0]);
+  const bool remove = argc == 3 && wcscmp(argv[1], L"--remove") == 0;
+  if (argc != 2 && !remove) {
+    std::fwprintf(stderr, L"usage: %ls [--remove] <root.der>\n", argv[0]);
     return 2;
   }
-  HANDLE file = ::CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+  HANDLE file = ::CreateFileW(argv[argc - 1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                               nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     std::wprintf(L"open error=%lu\n", ::GetLastError());
@@ -34,13 +36,26 @@ int wmain(int argc, wchar_t** argv) {
     std::wprintf(L"CertOpenStore error=%lu\n", ::GetLastError());
     return 1;
   }
-  ok = ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(),
-                                          static_cast<DWORD>(der.size()),
-                                          CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+  if (remove) {
+    PCCERT_CONTEXT wanted = ::CertCreateCertificateContext(X509_ASN_ENCODING, der.data(),
+                                                           static_cast<DWORD>(der.size()));
+    PCCERT_CONTEXT found =
+        wanted ? ::CertFindCertificateInStore(store, X509_ASN_ENCODING, 0,
+                                              CERT_FIND_EXISTING, wanted, nullptr)
+               : nullptr;
+    // Deleting frees the found context; a root that is not there is fine.
+    ok = !found || ::CertDeleteCertificateFromStore(found);
+    if (wanted) ::CertFreeCertificateContext(wanted);
+  } else {
+    ok = ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(),
+                                            static_cast<DWORD>(der.size()),
+                                            CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+  }
   DWORD error = ::GetLastError();
   ::CertCloseStore(store, 0);
   if (!ok) {
-    std::wprintf(L"CertAddEncodedCertificateToStore error=%lu\n", error);
+    std::wprintf(L"%ls error=%lu\n", remove ? L"CertDeleteCertificateFromStore"
+                                            : L"CertAddEncodedCertificateToStore", error);
     return 1;
   }
   std::wprintf(L"ok\n");
