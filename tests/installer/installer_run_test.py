@@ -44,7 +44,8 @@ def wwinmain_messages(entries):
 def check_silent_run_logs_start_and_exit_400():
     winelib.clear_log()
     before = datetime.datetime.utcnow().replace(microsecond=0) - datetime.timedelta(seconds=2)
-    code = winelib.run_installer("--silent")
+    # In a zone far from UTC, so that local-time stamps would stand out.
+    code = winelib.run_installer("--silent", extra_env={"TZ": "Asia/Kathmandu"})
     after = datetime.datetime.utcnow() + datetime.timedelta(seconds=2)
     assert code == 400, "exit code %d" % code
     entries = parse_log()

@@ -1,7 +1,9 @@
 """The detected Windows version under Wine, through the prefix's version
 setting and the machine's "CurrentMajorVersionNumber" registry value, seen by
 version_probe.exe (which carries the installer's manifest). The prefix's
-version setting and the registry value are restored afterwards.
+version setting and the registry value are restored afterwards. (A new
+Wine 8 prefix has no version setting, which reports 6.1, and keeps
+"CurrentMajorVersionNumber" as REG_DWORD 6 whatever the setting: measured.)
 """
 import os
 import re
