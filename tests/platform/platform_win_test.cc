@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
+#include <cstdlib>
 #include <set>
 #include <string>
 
