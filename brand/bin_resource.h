@@ -15,9 +15,4 @@ std::string ReadBinResource(const std::string& name);
 // resource is absent or empty or the file could not be written completely.
 bool WriteBinResourceToFile(int id, const std::wstring& path);
 
-// Writes `bytes` to `path` (create or overwrite, no sharing); false on failure.
-bool WriteBytesToFile(const std::wstring& path, const std::string& bytes);
-// The whole content of the file at `path`; empty when it cannot be read.
-std::string ReadFileBytes(const std::wstring& path);
-
 }  // namespace lite_installer

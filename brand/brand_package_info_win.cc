@@ -5,6 +5,7 @@
 
 #include "brand/bin_resource.h"
 #include "brand/brand_autodetection.h"
+#include "brand/file_bytes.h"
 #include "brand/language.h"
 #include "installer/log.h"
 #include "installer/registry_values.h"

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include "brand/bin_resource.h"
 #include "brand/distrib_block.h"
 #include "brand/distrib_params_text.h"
+#include "brand/file_bytes.h"
 #include "installer/command_line.h"
 #include "installer/registry_values.h"
 #include "platform/scoped_handle.h"

@@ -13,6 +13,7 @@
 #include "brand/cabinet_extractor.h"
 #include "brand/distrib_block.h"
 #include "brand/distrib_info_params.h"
+#include "brand/file_bytes.h"
 #include "brand/localized_string.h"
 #include "installer/registry_values.h"
 #include "tests/brand/test_package_ids.h"

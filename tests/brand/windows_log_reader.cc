@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "brand/bin_resource.h"
+#include "brand/file_bytes.h"
 #include "installer/log.h"
 
 namespace lite_installer {
