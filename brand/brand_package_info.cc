@@ -52,8 +52,8 @@ void BrandPackageInfo::Clear() {
   partner_package_path_.clear();
   license_url_.clear();
   privacy_url_.clear();
-  // Not cleared by the original contract, but a value left from an earlier
-  // GetInfo would otherwise shadow the new configuration (first value wins).
+  // A background URL left from an earlier GetInfo would otherwise shadow the
+  // new configuration's (first value wins).
   background_url_.clear();
   language_id_ = kDefaultLanguageId;
   alternate_title_ = kSwitchUnset;
