@@ -171,7 +171,12 @@ int32_t Installer::InstallBrowser() {
   }
 
   const int64_t verify_start = WallClockNow();
-  if (!VerifyDownloadedModule(module)) {
+  // Held from verification until the setup has ended: nobody can change,
+  // replace or delete the verified file before it runs. A file that cannot
+  // be held this way (someone still writes it) is not run.
+  ScopedFile verified_file(::CreateFileW(module.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!verified_file.IsValid() || !VerifyDownloadedModule(module)) {
     LI_LOG(kLogError, kInstallBrowser, L"Module verification failed: ", module);
     return kInstallFailed;
   }

@@ -17,6 +17,7 @@ cut cases need one and two.
 import os
 import re
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
@@ -300,6 +301,31 @@ def failed_verification_never_runs_the_setup(ctx):
     check_equal(exit_line(run), "Installer exit with code: 400", "exit line")
 
 
+def setup_still_open_for_writing_is_not_run(ctx):
+    # The installer holds the verified file against writers until the setup
+    # has ended, so it must refuse a file that someone still writes: what
+    # runs could differ from what was verified.
+    given = os.path.join(ctx.work, "busy_setup.exe")
+    shutil.copyfile(ctx.setups.signed, given)
+    holder = subprocess.Popen(
+        ["wine", "cmd", "/c", "ping -n 6 127.0.0.1 >nul 2>>" + winelib.win_path(given)],
+        env=winelib.env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        time.sleep(1.5)  # the redirect opens the file for appending
+        run = ctx.install("--silent", "--browser-setup=" + winelib.win_path(given))
+    finally:
+        holder.wait(timeout=60)
+    check_equal(run.code, 400, "exit code")
+    check(run.record is None, "the busy file never ran")
+    check(run.has_line("ERROR", "Installer::InstallBrowser",
+                       "Module verification failed: " + winelib.win_path(given)),
+          "refused as unverified")
+    check(os.path.exists(given), "a given file is never deleted")
+    # Once nobody writes it, the same file is verified and run.
+    run = ctx.install("--silent", "--browser-setup=" + winelib.win_path(given))
+    check_equal(run.code, 0, "exit code once the file is free")
+
+
 def setup_that_cannot_be_started_gives_400(ctx):
     # Verifies (signed, trusted info) but its header says DLL: CreateProcessW
     # refuses it under Wine as on Windows.
@@ -442,6 +468,7 @@ def main():
         missing_pre_downloaded_setup_is_downloaded_and_caller_clids_file_is_used,
         caller_installer_data_replaces_the_built_in_file,
         failed_verification_never_runs_the_setup,
+        setup_still_open_for_writing_is_not_run,
         setup_that_cannot_be_started_gives_400,
         redirect_report_names_only_the_target_host,
     ]
