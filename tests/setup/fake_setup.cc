@@ -19,6 +19,7 @@
 #include <shellapi.h>
 
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   json_object_set_new(record, "command_line", json_string(Utf8(::GetCommandLineW()).c_str()));
   json_t* arguments = json_array();
   json_t* switches = json_object();
+  std::map<std::string, std::wstring> values;  // the switches' wide values
   for (int i = 0; args && i < count; ++i) {
     std::wstring arg = args[i];
     json_array_append_new(arguments, json_string(Utf8(arg).c_str()));
@@ -152,20 +154,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::wstring name = arg.substr(2, eq == std::wstring::npos ? std::wstring::npos : eq - 2);
     std::wstring value = eq == std::wstring::npos ? std::wstring() : arg.substr(eq + 1);
     json_object_set_new(switches, Utf8(name).c_str(), json_string(Utf8(value).c_str()));
+    values[Utf8(name)] = value;
   }
   json_object_set_new(record, "arguments", arguments);
   json_object_set_new(record, "switches", switches);
 
   json_t* files = json_object();
   for (const char* name : kFileSwitches) {
-    json_t* value = json_object_get(switches, name);
-    if (!value) continue;
-    std::wstring path = lite_installer::Widen(json_string_value(value));
-    // The values are ASCII paths in the tests; widen byte by byte is enough.
+    auto value = values.find(name);
+    if (value == values.end()) continue;
     LONGLONG size = -1;
-    std::string content = ReadSmallFile(path, &size);
+    std::string content = ReadSmallFile(value->second, &size);
     json_t* file = json_object();
-    json_object_set_new(file, "path", json_string(json_string_value(value)));
+    json_object_set_new(file, "path", json_string(Utf8(value->second).c_str()));
     json_object_set_new(file, "size", json_integer(size));
     if (std::string(name) == "distr-info-file")
       json_object_set_new(file, "content", json_stringn(content.data(), content.size()));
@@ -174,9 +175,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   json_object_set_new(record, "files", files);
 
   HWND progress_window = nullptr;
-  if (json_t* value = json_object_get(switches, "progress-window"))
+  if (values.count("progress-window"))
     progress_window = reinterpret_cast<HWND>(
-        static_cast<uintptr_t>(std::strtoull(json_string_value(value), nullptr, 10)));
+        static_cast<uintptr_t>(_wcstoui64(values["progress-window"].c_str(), nullptr, 10)));
   json_t* posts = json_array();
   std::wstring post_list = Env(L"FAKE_SETUP_POST");
   for (size_t start = 0; !post_list.empty() && start <= post_list.size();) {
