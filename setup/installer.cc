@@ -114,7 +114,7 @@ void Installer::Run() {
 
   const int32_t code = InstallBrowser();
   if (code != kInstallDone) {
-    // The values and package files stay, so a later run can pick them up.
+    // The registry values and package files stay after a failure.
     if (observer_ && !StopSignalled()) observer_->OnInstallError(code);
   } else {
     CleanUpAfterSuccess();
@@ -124,7 +124,7 @@ void Installer::Run() {
 }
 
 void Installer::CleanUpAfterSuccess() {
-  // "lang" stays: the installed browser reads it.
+  // Every value of the run but "lang" goes.
   RemoveValueFromRegistry(registry_values::kInstallerData);
   RemoveValueFromRegistry(registry_values::kClidsFile);
   RemoveValueFromRegistry(registry_values::kDistribInfoParams);
