@@ -17,6 +17,13 @@ namespace lite_installer {
 // Release the handle with FreeLibrary (ScopedModule).
 HMODULE LoadModuleLibrary(const std::wstring& path, DWORD* error = nullptr);
 
+// The data-only load itself: `load` (LoadLibraryExW) with
+// LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE, and with
+// LOAD_LIBRARY_AS_DATAFILE alone only when the system refuses that
+// combination as an invalid parameter (Windows XP). Never loads as code.
+using LoadLibraryExFunction = HMODULE(WINAPI*)(LPCWSTR, HANDLE, DWORD);
+HMODULE LoadAsDataImage(const std::wstring& path, LoadLibraryExFunction load);
+
 // A copy of the resource's bytes; empty when it is missing, empty or unreadable.
 std::vector<uint8_t> ReadResourceBytes(HMODULE module, const wchar_t* type, const wchar_t* name);
 

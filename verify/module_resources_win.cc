@@ -18,14 +18,14 @@ namespace {
 constexpr DWORD kDataImageFlags = LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE;
 constexpr DWORD kDataFileFlags = LOAD_LIBRARY_AS_DATAFILE;
 
-HMODULE LoadAsData(const std::wstring& path) {
-  HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, kDataImageFlags);
+}  // namespace
+
+HMODULE LoadAsDataImage(const std::wstring& path, LoadLibraryExFunction load) {
+  HMODULE module = load(path.c_str(), nullptr, kDataImageFlags);
   if (!module && ::GetLastError() == ERROR_INVALID_PARAMETER)
-    module = ::LoadLibraryExW(path.c_str(), nullptr, kDataFileFlags);
+    module = load(path.c_str(), nullptr, kDataFileFlags);
   return module;
 }
-
-}  // namespace
 
 HMODULE LoadModuleLibrary(const std::wstring& path, DWORD* error) {
   const std::wstring file(path.c_str());  // up to the first NUL
@@ -34,7 +34,7 @@ HMODULE LoadModuleLibrary(const std::wstring& path, DWORD* error) {
   if (GetCurrentDirectoryPath(&saved_directory)) {
     changed_directory = ::SetCurrentDirectoryW(GetDirectoryPart(file).c_str()) != FALSE;
   }
-  HMODULE module = LoadAsData(file);
+  HMODULE module = LoadAsDataImage(file, &::LoadLibraryExW);
   const DWORD load_error = module ? ERROR_SUCCESS : ::GetLastError();
   if (!module && error) *error = load_error;
   if (changed_directory) ::SetCurrentDirectoryW(saved_directory.c_str());
