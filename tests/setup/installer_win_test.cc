@@ -16,6 +16,7 @@
 
 #include "build_config.h"
 #include "installer/log.h"
+#include "installer/registry_values.h"
 #include "platform/string_conversion.h"
 #include "tests/setup/recording_observer.h"
 
@@ -201,6 +202,48 @@ unsigned __stdcall WaitForBrowserThread(void* installer) {
   return 0;
 }
 
+// A brand configuration with a chosen setup URL.
+class TestBrand : public BrandPackageInfo {
+ public:
+  TestBrand(const std::wstring& temp_dir, const std::string& setup_url)
+      : BrandPackageInfo(temp_dir) {
+    setup_url_ = setup_url;
+    interface_language_ = "ru";
+  }
+};
+
+// Sets the stop event after a moment, from another thread.
+unsigned __stdcall StopSoon(void* installer) {
+  ::Sleep(500);
+  ::SetEvent(static_cast<Installer*>(installer)->stop_event());
+  return 0;
+}
+
+// Run() stores its values under the installer's key; the key goes again
+// when it was not there before.
+class ScopedRegistryKey {
+ public:
+  ScopedRegistryKey() {
+    HKEY key = nullptr;
+    existed_ = ::RegOpenKeyExW(HKEY_CURRENT_USER, kRegistryKeyPath, 0, KEY_READ, &key) ==
+               ERROR_SUCCESS;
+    if (key) ::RegCloseKey(key);
+  }
+  ~ScopedRegistryKey() {
+    if (!existed_) ::RegDeleteKeyW(HKEY_CURRENT_USER, kRegistryKeyPath);
+  }
+
+ private:
+  bool existed_ = false;
+};
+
+size_t CountStarting(const std::vector<std::wstring>& lines, const std::wstring& start) {
+  size_t n = 0;
+  for (const std::wstring& line : lines)
+    if (line.find(start) == 0) ++n;
+  return n;
+}
+
 class InstallerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -241,6 +284,71 @@ TEST_F(InstallerTest, WithoutAnExitCodeOutTheCodeIsNotRead) {
   std::vector<std::wstring> lines = Messages(L"Installer::RunProcessAndWait");
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[2], L"Wait for process finish.");
+}
+
+TEST_F(InstallerTest, StopDuringThePauseEndsTheDownloadAfterOneAttempt) {
+  // Nothing listens on port 1: every attempt fails at once, so the loop
+  // would otherwise pause 15 s four times.
+  TestBrand unreachable(TempDir(), "http://127.0.0.1:1/browser/tavrix/browser-setup.arc");
+  Installer installer(nullptr, &unreachable, &distrib_info);
+  const std::wstring file = TempDir() + L"li_installer_test_download.tmp";
+  HANDLE stopper =
+      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &StopSoon, &installer, 0, nullptr));
+  EXPECT_EQ(installer.DownloadModuleTo(file), kInstallNotDownloaded);
+  ::WaitForSingleObject(stopper, INFINITE);
+  ::CloseHandle(stopper);
+  ::DeleteFileW(file.c_str());
+  const std::wstring report =
+      L"Attempt to download module: " + Widen(LI_STATUS_ENDPOINT) + L"?status=failed&attempt=";
+  EXPECT_EQ(CountStarting(Messages(L"Installer::Download"), report), 1u);
+  EXPECT_EQ(Messages(L"Installer::DownloadModuleTo"),
+            (std::vector<std::wstring>{L"Try to download module:" + file,
+                                       L"Max download attempts failed (5)"}));
+}
+
+TEST_F(InstallerTest, EmptySetupUrlFailsWithoutAnyReport) {
+  TestBrand no_url(TempDir(), "");
+  Installer installer(nullptr, &no_url, &distrib_info);
+  const std::wstring file = TempDir() + L"li_installer_test_download.tmp";
+  EXPECT_EQ(installer.DownloadModuleTo(file), kInstallNotDownloaded);
+  ::DeleteFileW(file.c_str());
+  EXPECT_TRUE(HasEntry(L"ERROR", L"Installer::DownloadModuleTo", L"Setup url is empty."));
+  EXPECT_TRUE(Messages(L"Installer::Download").empty());
+}
+
+TEST_F(InstallerTest, OutputFileThatCannotBeCreatedFailsWithCodeOne) {
+  Installer installer(nullptr, &brand, &distrib_info);
+  EXPECT_EQ(installer.DownloadModuleTo(L"C:\\no\\such\\folder\\setup.tmp"), kInstallFailed);
+  EXPECT_TRUE(HasEntry(L"ERROR", L"Installer::DownloadModuleTo",
+                       L"Cannot create file:C:\\no\\such\\folder\\setup.tmp"));
+}
+
+TEST_F(InstallerTest, FailureIsShownThenTheDialogClosesWithoutBrowserAndReportsFailed) {
+  ScopedRegistryKey key;
+  TestBrand no_url(TempDir(), "");
+  Installer installer(&observer, &no_url, &distrib_info);
+  installer.Run();
+  EXPECT_EQ(observer.calls, (std::vector<std::string>{"OnInstallError(2)", "CloseWindow"}));
+  EXPECT_EQ(installer.result(), 400);
+  ASSERT_EQ(installer.installation_id().size(), 36u);
+  std::vector<std::wstring> sent = Messages(L"Installer::Download");
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].find(L"Attempt to download module: " + Widen(LI_STATUS_ENDPOINT) + L"?ui=" +
+                         installer.installation_id() + L"&result=failed&time=0"),
+            0u);
+}
+
+TEST_F(InstallerTest, AfterAStopNoErrorIsShownAndNothingWaitsForTheBrowser) {
+  ScopedRegistryKey key;
+  TestBrand no_url(TempDir(), "");
+  Installer installer(&observer, &no_url, &distrib_info);
+  ::SetEvent(installer.stop_event());
+  installer.Cancel();
+  installer.Run();
+  EXPECT_TRUE(observer.calls.empty());
+  std::vector<std::wstring> sent = Messages(L"Installer::Download");
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_NE(sent[0].find(L"&result=cancelled&time=0"), std::wstring::npos);
 }
 
 TEST_F(InstallerTest, SetupIsToldTheProgressWindowAsAPlainNumber) {
