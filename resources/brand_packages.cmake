@@ -10,6 +10,13 @@
 # The functions are reused by the tests to build packages of their own.
 find_program(LI_GCAB gcab)
 
+# Replaces `target` with `fresh` only when the bytes differ (CMake 3.16 has
+# neither file(COPY_FILE) nor file(CONFIGURE)), then removes `fresh`.
+function(li_replace_if_different fresh target)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different ${fresh} ${target})
+  file(REMOVE ${fresh})
+endfunction()
+
 # li_make_cabinet(<json source> <member name> <cabinet>): the cabinet holds
 # the source under the member name. Re-configures when the source changes; the
 # cabinet is rewritten only when its bytes change, so the .rc is not rebuilt
@@ -26,8 +33,7 @@ function(li_make_cabinet source member cabinet)
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "gcab failed for ${source}: ${error}")
   endif()
-  file(COPY_FILE ${cabinet}.new ${cabinet} ONLY_IF_DIFFERENT)
-  file(REMOVE ${cabinet}.new)
+  li_replace_if_different(${cabinet}.new ${cabinet})
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
 endfunction()
 
@@ -60,7 +66,8 @@ function(li_make_brand_packages rc_file directory default_json partner_json bran
     string(APPEND rc "BRAND_${name} BIN \"${directory}/brand_${name}.cab\"\n")
     list(APPEND files ${directory}/brand_${name}.cab)
   endforeach()
-  file(CONFIGURE OUTPUT ${rc_file} CONTENT "${rc}")
+  file(WRITE ${rc_file}.new "${rc}")
+  li_replace_if_different(${rc_file}.new ${rc_file})
   set(LI_PACKAGE_FILES ${files} PARENT_SCOPE)
 endfunction()
 
