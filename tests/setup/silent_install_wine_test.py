@@ -14,6 +14,7 @@ partial file fails too and the next one starts from byte 0.
 Four 15-second pauses are needed once (the server that always fails); the two
 cut cases need one and two.
 """
+import json
 import os
 import re
 import shutil
@@ -236,6 +237,19 @@ def make_default_is_dropped_on_windows_10(ctx):
     check("make-browser-default-after-import" not in run.record["switches"],
           "no make-default on Windows 10: " + run.record["command_line"])
     check("send-statistics" not in run.record["switches"], "no send-statistics unless given")
+
+
+def distribution_parameters_reach_the_setup_as_a_file(ctx):
+    ctx.serve(ctx.setups.signed)
+    run = ctx.install("--silent", "--distr-info-params=lang=en&clid=77")
+    check_equal(run.code, 0, "exit code")
+    info = run.record["files"]["distr-info-file"]
+    check_equal(info["path"], TEMP + "distrib_info", "distribution file path")
+    check_equal(json.loads(info["content"]), {"lang": "en", "clid": "77"}, "its content")
+    check('--distr-info-file="%sdistrib_info" --distr-info-params=lang=en&clid=77 ' % TEMP
+          in run.record["command_line"], "both switches in name order")
+    # Their registry value goes with the others; "lang" (now from them) stays.
+    check_equal(run.registry, {"lang": "en"}, "registry after success")
 
 
 def pre_downloaded_setup_is_run_in_place_without_download(ctx):
@@ -464,6 +478,7 @@ def main():
         silent_install_hands_everything_to_the_setup_and_cleans_up,
         setup_exit_code_passes_on_with_the_callers_extra_switches,
         make_default_is_dropped_on_windows_10,
+        distribution_parameters_reach_the_setup_as_a_file,
         pre_downloaded_setup_is_run_in_place_without_download,
         missing_pre_downloaded_setup_is_downloaded_and_caller_clids_file_is_used,
         caller_installer_data_replaces_the_built_in_file,
