@@ -27,6 +27,18 @@ constexpr DWORD kStopWaitMs = 10000;
 constexpr DWORD kMessageWindowPollMs = 1000;
 constexpr int32_t kFinishedPercent = 100;
 
+// The absolute form of a path (GetFullPathNameW); the path itself when that
+// fails.
+std::wstring FullPath(const std::wstring& path) {
+  DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  DWORD written = ::GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+  if (written == 0 || written >= size) return path;
+  full.resize(written);
+  return full;
+}
+
 // The downloaded setup file: deleted when the flow ends, whatever the outcome
 // (after a successful run the setup has finished with it).
 class DownloadedFile {
@@ -143,7 +155,12 @@ int32_t Installer::InstallBrowser() {
 
   DownloadedFile downloaded_file;
   std::wstring module(given.c_str());  // up to the first NUL
-  if (module.empty() || ::GetFileAttributesW(module.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  if (!module.empty() && ::GetFileAttributesW(module.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    // Verified, held and run by its full path: a relative name would let the
+    // module loader and CreateProcessW search the installer's own folder first
+    // and so look at (or run) a different file than the one checked here.
+    module = FullPath(module);
+  } else {
     module = Downloader::MakeTempFileName(temp_dir_);
     if (module.empty()) {
       LI_LOG(kLogError, kInstallBrowser, L"Cannot obtain temp file.");
@@ -234,7 +251,8 @@ CommandLine Installer::BuildSetupCommandLine(const std::wstring& setup_path) con
 
 bool Installer::RunSetup(const std::wstring& setup_path) {
   int32_t exit_code = kExitSetupNotRun;
-  const bool ran = RunProcessAndWait(BuildSetupCommandLine(setup_path).ToString(), &exit_code);
+  const bool ran =
+      RunProcessAndWait(BuildSetupCommandLine(setup_path).ToString(), &exit_code, setup_path);
   result_.store(exit_code);
   return ran;
 }

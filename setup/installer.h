@@ -48,8 +48,10 @@ class Installer {
   bool RunSetup(const std::wstring& setup_path);
   // Runs a command line and waits for it without limit. exit_code (optional)
   // is 400 until the process's own code is read. False when the process could
-  // not be created or waited for, or its code could not be read.
-  bool RunProcessAndWait(const std::wstring& command_line, int32_t* exit_code);
+  // not be created or waited for, or its code could not be read. A non-empty
+  // `application` is the exact file to start (no search, no ".exe" added).
+  bool RunProcessAndWait(const std::wstring& command_line, int32_t* exit_code,
+                         const std::wstring& application = std::wstring());
   // Interactive only: returns on stop, or closes the window once the
   // installed browser's message window is gone.
   void WaitForMessageWindow();

@@ -14,7 +14,8 @@ constexpr int32_t kSetupStartedPercent = 40;
 
 }  // namespace
 
-bool Installer::RunProcessAndWait(const std::wstring& command_line, int32_t* exit_code) {
+bool Installer::RunProcessAndWait(const std::wstring& command_line, int32_t* exit_code,
+                                  const std::wstring& application) {
   LI_LOG(kLogInfo, kFunction, L"Run: ", command_line);
   if (exit_code) *exit_code = kExitSetupNotRun;
 
@@ -22,7 +23,9 @@ bool Installer::RunProcessAndWait(const std::wstring& command_line, int32_t* exi
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION created = {};
-  if (!::CreateProcessW(nullptr, &writable[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+  // A given application is started as exactly that file: no search.
+  if (!::CreateProcessW(application.empty() ? nullptr : application.c_str(), &writable[0],
+                        nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                         nullptr, nullptr, &startup, &created)) {
     LI_LOG(kLogError, kFunction, L"Create process failed.");
     return false;

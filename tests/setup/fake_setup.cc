@@ -1,5 +1,5 @@
 // Test tool: a stand-in for the browser setup. It records what the installer
-// handed it (its command line, the switches, and path + size of every file a
+// handed it (its command line and its own file, the switches, and path + size of every file a
 // switch names, with the text of "distr-info-file"), can post the registered
 // setup messages to the "progress-window" handle, can leave a message-only
 // window of the installed browser's class behind for a while, and exits with
@@ -143,6 +143,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   json_t* record = json_object();
   json_object_set_new(record, "command_line", json_string(Utf8(::GetCommandLineW()).c_str()));
+  json_object_set_new(record, "module", json_string(Utf8(ProgramPath()).c_str()));
   json_t* arguments = json_array();
   json_t* switches = json_object();
   std::map<std::string, std::wstring> values;  // the switches' wide values

@@ -267,6 +267,29 @@ def pre_downloaded_setup_is_run_in_place_without_download(ctx):
     check_equal(run.messages("Installer::DownloadModuleTo"), [], "no download lines")
 
 
+def relative_pre_downloaded_setup_is_the_file_in_the_current_folder(ctx):
+    # A same-named unsigned file beside the installer: the module loader and
+    # CreateProcessW would look there first for a relative name.
+    folder = os.path.join(ctx.work, "current")
+    os.makedirs(folder, exist_ok=True)
+    shutil.copyfile(ctx.setups.signed, os.path.join(folder, "li_given_setup.exe"))
+    decoy = os.path.join(winelib.BIN, "li_given_setup.exe")
+    shutil.copyfile(ctx.setups.unsigned, decoy)
+    previous = os.getcwd()
+    try:
+        os.chdir(folder)
+        run = ctx.install("--silent", "--browser-setup=li_given_setup.exe")
+    finally:
+        os.chdir(previous)
+        os.remove(decoy)
+    full = winelib.win_path(os.path.join(folder, "li_given_setup.exe"))
+    check_equal(run.code, 0, "exit code")
+    check_equal(run.record["module"], full, "the verified file is the one that ran")
+    check_equal(run.record["arguments"][0], full, "the setup sees its full path")
+    check(run.has_line("INFO", "Installer::InstallBrowser", "Verification successed: " + full),
+          "verified by its full path")
+
+
 def missing_pre_downloaded_setup_is_downloaded_and_caller_clids_file_is_used(ctx):
     ctx.serve(ctx.setups.signed)
     missing = "C:\\no\\such\\setup.exe"
@@ -480,6 +503,7 @@ def main():
         make_default_is_dropped_on_windows_10,
         distribution_parameters_reach_the_setup_as_a_file,
         pre_downloaded_setup_is_run_in_place_without_download,
+        relative_pre_downloaded_setup_is_the_file_in_the_current_folder,
         missing_pre_downloaded_setup_is_downloaded_and_caller_clids_file_is_used,
         caller_installer_data_replaces_the_built_in_file,
         failed_verification_never_runs_the_setup,
