@@ -229,6 +229,28 @@ def setup_exit_code_passes_on_with_the_callers_extra_switches(ctx):
     check_equal(exit_line(run), "Installer exit with code: 3", "exit line")
 
 
+def setup_exit_code_above_255_passes_on_whole(ctx):
+    ctx.serve(ctx.setups.signed)
+    run = ctx.install("--silent", setup_exit_code=1010)
+    check_equal(run.code, 1010, "exit code (Linux alone would see 242)")
+    attempts, finals = ctx.reports(2)
+    check_equal(h.values(finals[0])["result"], "success", "any exit code of the setup")
+
+
+def built_in_data_files_replace_earlier_copies(ctx):
+    ctx.serve(ctx.setups.signed)
+    h.reset_prefix_state()
+    for name in ("master_preferences", "clids.xml"):
+        with open(os.path.join(winelib.temp_dir(), name), "wb") as f:
+            f.write(b"x" * 10000)  # longer than either file: it must be cut
+    run = h.run_installer(ctx.work, "--silent")
+    check_equal(run.code, 0, "exit code")
+    for name, generated in (("master_preferences", "master_preferences.json"),
+                            ("clids.xml", "clids.xml")):
+        with open(os.path.join(winelib.temp_dir(), name), "rb") as f:
+            check_equal(f.read(), h.generated_file(generated), name + " rewritten whole")
+
+
 def make_default_is_dropped_on_windows_10(ctx):
     ctx.serve(ctx.setups.signed)
     winelib.set_windows_version("win10")
@@ -500,6 +522,8 @@ def main():
     nginx_cases = [
         silent_install_hands_everything_to_the_setup_and_cleans_up,
         setup_exit_code_passes_on_with_the_callers_extra_switches,
+        setup_exit_code_above_255_passes_on_whole,
+        built_in_data_files_replace_earlier_copies,
         make_default_is_dropped_on_windows_10,
         distribution_parameters_reach_the_setup_as_a_file,
         pre_downloaded_setup_is_run_in_place_without_download,
