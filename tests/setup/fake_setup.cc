@@ -1,9 +1,9 @@
 // Test tool: a stand-in for the browser setup. It records what the installer
-// handed it (its command line and its own file, the switches, and path + size of every file a
-// switch names, with the text of "distr-info-file"), can post the registered
-// setup messages to the "progress-window" handle, can leave a message-only
-// window of the installed browser's class behind for a while, and exits with
-// a chosen code. Everything is chosen by environment variables, which the
+// handed it (its command line and its own file, the switches, and path + size
+// of every file a switch names, with the text of "distr-info-file"), can post
+// the registered setup messages to the "progress-window" handle, can leave a
+// message-only window of the installed browser's class behind for a while,
+// and exits with a chosen code. Everything is chosen by environment variables, which the
 // installer passes on to the setup unchanged:
 //   FAKE_SETUP_RESULT     where the JSON record goes (default: next to the
 //                         program, "<program>.result.json")
