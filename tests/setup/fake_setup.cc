@@ -3,8 +3,8 @@
 // of every file a switch names, with the text of "distr-info-file"), can post
 // the registered setup messages to the "progress-window" handle, can leave a
 // message-only window of the installed browser's class behind for a while,
-// and exits with a chosen code. Everything is chosen by environment variables, which the
-// installer passes on to the setup unchanged:
+// and exits with a chosen code. Everything is chosen by environment
+// variables, which the installer passes on to the setup unchanged:
 //   FAKE_SETUP_RESULT     where the JSON record goes (default: next to the
 //                         program, "<program>.result.json")
 //   FAKE_SETUP_EXIT_CODE  exit code in decimal (default 0)
