@@ -44,9 +44,12 @@ int RunSilent(const BrandPackageInfo& brand_info, const DistribInfoParams& distr
   return installer.result();
 }
 
-// Interactive mode: the installer dialog is not part of this build yet, so the
-// run ends as a silent one that never ran the setup.
+// Interactive mode needs the installer dialog, which this build does not have
+// yet. Nothing is installed without the user's consent, so the run ends with
+// the installer's initial result and says why.
 int RunInteractive(const BrandPackageInfo& brand_info, const DistribInfoParams& distrib_params) {
+  LI_LOG(kLogWarning, kFunction,
+         L"The installer dialog is not part of this build; nothing was installed.");
   return kExitSetupNotRun;
 }
 
