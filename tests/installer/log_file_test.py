@@ -6,7 +6,6 @@ import os
 import re
 import subprocess
 import sys
-import time
 
 import winelib
 
@@ -241,19 +240,5 @@ CHECKS = [
 ]
 
 
-def run(checks):
-    failed = 0
-    for check in checks:
-        start = time.time()
-        try:
-            check()
-            print("PASS %s (%.1f s)" % (check.__name__, time.time() - start))
-        except Exception as e:  # report every check, then fail
-            failed += 1
-            print("FAIL %s: %s: %s" % (check.__name__, type(e).__name__, e))
-    print("%d passed, %d failed" % (len(checks) - failed, failed))
-    return 1 if failed else 0
-
-
 if __name__ == "__main__":
-    sys.exit(run(CHECKS))
+    sys.exit(winelib.run_checks(CHECKS))

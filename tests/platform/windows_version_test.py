@@ -8,7 +8,6 @@ Wine 8 prefix has no version setting, which reports 6.1, and keeps
 import os
 import re
 import sys
-import time
 
 import winelib
 
@@ -104,21 +103,12 @@ def main():
     value = probe("read")
     # What Wine itself keeps there, for the record.
     print("prefix version setting: %s; CurrentMajorVersionNumber: %s" % (version, value))
-    failed = 0
     try:
-        for check in CHECKS:
-            start = time.time()
-            try:
-                check()
-                print("PASS %s (%.1f s)" % (check.__name__, time.time() - start))
-            except Exception as e:  # report every check, then fail
-                failed += 1
-                print("FAIL %s: %s: %s" % (check.__name__, type(e).__name__, e))
+        status = winelib.run_checks(CHECKS)
     finally:
         restore(version, value)
     assert saved_version() == version and probe("read") == value, "prefix not restored"
-    print("%d passed, %d failed" % (len(CHECKS) - failed, failed))
-    return 1 if failed else 0
+    return status
 
 
 if __name__ == "__main__":
