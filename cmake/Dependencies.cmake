@@ -50,3 +50,12 @@ function(li_add_unit_test name)
     add_test(NAME host.${name} COMMAND ${name})
   endif()
 endfunction()
+
+# li_unicode_entry(<target>): a program whose entry is wmain or wWinMain.
+# mingw needs -municode for that (the GUI subsystem comes from
+# add_executable(... WIN32 ...)); MSVC finds the wide entry by itself.
+function(li_unicode_entry target)
+  if(MINGW)
+    target_link_options(${target} PRIVATE -municode)
+  endif()
+endfunction()
