@@ -9,6 +9,8 @@
 #  - BIN BRAND_<NAME>: a brand package per name=path.json of LI_BRAND_CONFIGS.
 # The functions are reused by the tests to build packages of their own.
 find_program(LI_GCAB gcab)
+# On Windows itself the system's own cabinet maker serves when gcab is absent.
+find_program(LI_MAKECAB makecab)
 
 # Replaces `target` with `fresh` only when the bytes differ (CMake 3.16 has
 # neither file(COPY_FILE) nor file(CONFIGURE)), then removes `fresh`.
@@ -22,14 +24,22 @@ endfunction()
 # cabinet is rewritten only when its bytes change, so the .rc is not rebuilt
 # for nothing.
 function(li_make_cabinet source member cabinet)
-  if(NOT LI_GCAB)
-    message(FATAL_ERROR "gcab is needed to build the brand packages (scripts/setup.sh installs it)")
-  endif()
   set(stage ${cabinet}.d)
   file(MAKE_DIRECTORY ${stage})
   configure_file(${source} ${stage}/${member} COPYONLY)
-  execute_process(COMMAND ${LI_GCAB} -c -z -n ${cabinet}.new ${stage}/${member}
-                  RESULT_VARIABLE result ERROR_VARIABLE error)
+  if(LI_GCAB)
+    execute_process(COMMAND ${LI_GCAB} -c -z -n ${cabinet}.new ${stage}/${member}
+                    RESULT_VARIABLE result ERROR_VARIABLE error)
+  elseif(LI_MAKECAB AND CMAKE_HOST_WIN32)
+    get_filename_component(cab_dir ${cabinet} DIRECTORY)
+    get_filename_component(cab_name ${cabinet} NAME)
+    execute_process(COMMAND ${LI_MAKECAB} /D CompressionType=MSZIP /L ${cab_dir}
+                            ${stage}/${member} ${cab_name}.new
+                    RESULT_VARIABLE result ERROR_VARIABLE error OUTPUT_QUIET)
+  else()
+    message(FATAL_ERROR "gcab (or makecab on Windows) is needed to build the brand packages "
+                        "(scripts/setup.sh installs gcab)")
+  endif()
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "gcab failed for ${source}: ${error}")
   endif()
