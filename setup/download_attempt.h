@@ -13,11 +13,6 @@
 
 namespace lite_installer {
 
-constexpr int32_t kDownloadStartPercent = 5;
-constexpr int32_t kDownloadEndPercent = 40;
-// Upper bound shown after the download: the installation that follows.
-constexpr int32_t kInstallTimeLeftSeconds = 240;
-
 // `downloader` offers OpenDownload, ReadChunk, FinalizeDownload, error_text,
 // redirect_url and content_length as lite_installer::Downloader does;
 // stop_requested() is polled before every chunk; tick_count() gives

@@ -6,12 +6,10 @@
 namespace lite_installer {
 namespace {
 
-constexpr float kStartPercent = 5.0f;
-constexpr float kEndPercent = 40.0f;
+constexpr float kStartPercent = static_cast<float>(kDownloadStartPercent);
+constexpr float kEndPercent = static_cast<float>(kDownloadEndPercent);
 constexpr uint32_t kEstimateIntervalMs = 60000;
 constexpr int64_t kShowTimeLeftAboveSeconds = 120;
-// Stands for the installation that follows the download.
-constexpr int64_t kInstallSeconds = 240;
 
 // Single precision: 2 of 7 blends to 14.999999999999998 in double but to 15.0
 // in float. x87 code (the 32-bit build) may evaluate float expressions in
@@ -39,7 +37,8 @@ void ReportDownloadProgress(uint32_t done, uint32_t total, uint32_t elapsed_ms,
     observer->EnableTimeLeft();
   }
   if (observer) {
-    observer->SetTimeLeft(static_cast<int32_t>(remaining + kInstallSeconds), kTimeLeftEstimate);
+    observer->SetTimeLeft(static_cast<int32_t>(remaining + kInstallTimeLeftSeconds),
+                          kTimeLeftEstimate);
   }
   if (last_estimate_ms) *last_estimate_ms = elapsed_ms;
 }

@@ -2,16 +2,12 @@
 #include "setup/download_retry_loop.h"
 
 #include "installer/log.h"
+#include "setup/downloader.h"
 
 namespace lite_installer {
 namespace {
 
-constexpr wchar_t kFunction[] = L"Installer::DownloadModuleTo";
 constexpr uint64_t kResumePercent = 10;
-// The downloader's error text for an answer whose status was not 200 (its
-// step name "final_query_info", then the status): the sink then holds the
-// server's error page, not the start of the setup.
-constexpr wchar_t kErrorResponsePrefix[] = L"final_query_info-";
 
 }  // namespace
 
@@ -22,8 +18,8 @@ bool ShouldRestartDownload(uint32_t delivered, uint32_t content_length) {
 }
 
 bool IsErrorResponse(const std::wstring& error_text) {
-  return error_text.compare(0, std::wstring(kErrorResponsePrefix).size(),
-                            kErrorResponsePrefix) == 0;
+  return error_text.compare(0, std::wstring(kFinalQueryInfoErrorPrefix).size(),
+                            kFinalQueryInfoErrorPrefix) == 0;
 }
 
 bool RunDownloadAttempts(DownloadSink* sink, DownloadAttemptSeam* seam) {
@@ -43,7 +39,8 @@ bool RunDownloadAttempts(DownloadSink* sink, DownloadAttemptSeam* seam) {
     if (attempt < kMaxDownloadAttempts) seam->Pause(kDownloadRetryPauseMs);
   }
   // Always the configured maximum, also when a stop ended the loop early.
-  LI_LOG(kLogError, kFunction, L"Max download attempts failed (", kMaxDownloadAttempts, L")");
+  LI_LOG(kLogError, kDownloadModuleToFunction, L"Max download attempts failed (",
+         kMaxDownloadAttempts, L")");
   return false;
 }
 

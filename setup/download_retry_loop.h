@@ -14,6 +14,9 @@
 
 namespace lite_installer {
 
+// The loop is the body of Installer::DownloadModuleTo; its lines carry that
+// name.
+constexpr wchar_t kDownloadModuleToFunction[] = L"Installer::DownloadModuleTo";
 constexpr int32_t kMaxDownloadAttempts = 5;
 constexpr uint32_t kDownloadRetryPauseMs = 15000;
 

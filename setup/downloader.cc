@@ -22,7 +22,6 @@ constexpr wchar_t kStepInternetOpenUrl[] = L"internet_open_url";
 constexpr wchar_t kStepSetFilePointer[] = L"internet_set_file_pointer";
 constexpr wchar_t kStepInternetRead[] = L"internet_read";
 constexpr wchar_t kStepWriteFile[] = L"write_file";
-constexpr wchar_t kStepFinalQueryInfo[] = L"final_query_info";
 
 // ERROR_INTERNET_CONNECTION_ABORTED: what a body cut short is recorded as.
 constexpr DWORD kConnectionAborted = 12030;
@@ -158,7 +157,7 @@ bool Downloader::FinalizeDownload() {
     return true;
   }
   DWORD code = ::GetLastError();
-  error_text_ = LogText(kStepFinalQueryInfo, L"-", static_cast<uint32_t>(status), L"-",
+  error_text_ = LogText(kFinalQueryInfoErrorPrefix, static_cast<uint32_t>(status), L"-",
                         static_cast<uint32_t>(code));
   ::SetLastError(code);
   LI_LOG(kLogError, kFinalizeDownload, L"Unsuccessful download: ", url_);

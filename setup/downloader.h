@@ -3,17 +3,29 @@
 // failure is kept as a short error text ("internet_read-12002") for reports.
 #pragma once
 
+#if defined(_WIN32)
 #include <windows.h>
 #include <wininet.h>
+#endif
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#if defined(_WIN32)
 #include "platform/scoped_handle.h"
+#endif
 #include "setup/download_sink.h"
 
 namespace lite_installer {
+
+// How the error text of an answer whose status was not 200 begins (then the
+// status, "-" and the last error): the sink then holds the server's error
+// page, which the install flow must never resume from. Portable, so that the
+// flow's host-tested code reads the same text the downloader writes.
+inline constexpr wchar_t kFinalQueryInfoErrorPrefix[] = L"final_query_info-";
+
+#if defined(_WIN32)
 
 // Owner of a WinINet handle (session or request).
 struct InternetHandleTraits {
@@ -72,5 +84,6 @@ class Downloader {
   ScopedInternetHandle url_handle_;
   std::unique_ptr<uint8_t[]> buffer_;
 };
+#endif  // defined(_WIN32)
 
 }  // namespace lite_installer

@@ -21,7 +21,6 @@ namespace lite_installer {
 namespace {
 
 constexpr wchar_t kInstallBrowser[] = L"Installer::InstallBrowser";
-constexpr wchar_t kDownloadModuleTo[] = L"Installer::DownloadModuleTo";
 constexpr wchar_t kBrowserMessageWindowClass[] = L"TavrixBrowser_MessageWindow";
 constexpr DWORD kStopWaitMs = 10000;
 constexpr DWORD kMessageWindowPollMs = 1000;
@@ -217,13 +216,13 @@ int32_t Installer::DownloadModuleTo(const std::wstring& path) {
   ScopedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.IsValid()) {
-    LI_LOG(kLogError, kDownloadModuleTo, L"Cannot create file:", path);
+    LI_LOG(kLogError, kDownloadModuleToFunction, L"Cannot create file:", path);
     return kInstallFailed;
   }
-  LI_LOG(kLogInfo, kDownloadModuleTo, L"Try to download module:", path);
+  LI_LOG(kLogInfo, kDownloadModuleToFunction, L"Try to download module:", path);
   FileDownloadSink sink(file.Get());
   if (brand_->setup_url().empty()) {
-    LI_LOG(kLogError, kDownloadModuleTo, L"Setup url is empty.");
+    LI_LOG(kLogError, kDownloadModuleToFunction, L"Setup url is empty.");
     return kInstallNotDownloaded;
   }
   SetupDownloadSeam seam(this, observer_, Widen(brand_->setup_url()));

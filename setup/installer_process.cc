@@ -4,13 +4,13 @@
 #include "installer/exit_codes.h"
 #include "installer/log.h"
 #include "platform/scoped_handle.h"
+#include "setup/download_progress.h"
 #include "setup/installer.h"
 
 namespace lite_installer {
 namespace {
 
 constexpr wchar_t kFunction[] = L"Installer::RunProcessAndWait";
-constexpr int32_t kSetupStartedPercent = 40;
 
 }  // namespace
 
@@ -33,7 +33,8 @@ bool Installer::RunProcessAndWait(const std::wstring& command_line, int32_t* exi
   ScopedHandle process(created.hProcess);
   ScopedHandle thread(created.hThread);
   LI_LOG(kLogInfo, kFunction, L"Process created: ", static_cast<uint32_t>(created.dwProcessId));
-  if (observer_) observer_->SetProgress(kSetupStartedPercent);
+  // The setup's share of the progress begins where the download's ended.
+  if (observer_) observer_->SetProgress(kDownloadEndPercent);
   thread.Reset();
 
   LI_LOG(kLogInfo, kFunction, L"Wait for process finish.");

@@ -13,9 +13,6 @@
 namespace lite_installer {
 namespace {
 
-constexpr wchar_t kResultSuccess[] = L"success";
-constexpr wchar_t kResultFailed[] = L"failed";
-constexpr wchar_t kResultCancelled[] = L"cancelled";
 constexpr wchar_t kClickedButton[] = L"clicked_button";
 
 // One GET whose body is thrown away; error_text receives the request's own
@@ -39,7 +36,7 @@ bool Installer::Download(const std::wstring& url, DownloadSink* sink, std::wstri
 void Installer::ReportStatus(bool success, const std::wstring& url, int32_t attempt,
                              int32_t downloaded, const std::wstring& error_text,
                              const std::wstring& redirect_url) {
-  if (cancel_count_.load() > 0) return;
+  if (cancelled()) return;
   const std::wstring report = BuildAttemptReportUrl(
       Widen(LI_STATUS_ENDPOINT), success, attempt, downloaded, installation_id_,
       EscapeUrlSegment(url), EscapeUrlSegment(HostOfUrl(redirect_url)),
@@ -51,9 +48,7 @@ void Installer::ReportStatus(bool success, const std::wstring& url, int32_t atte
 }
 
 void Installer::ReportInstallationFinished(bool success) {
-  const wchar_t* result = cancel_count_.load() > 0 ? kResultCancelled
-                          : success                ? kResultSuccess
-                                                   : kResultFailed;
+  const wchar_t* result = FinishedReportResult(cancelled(), success);
   const std::wstring report =
       BuildFinishedReportUrl(Widen(LI_STATUS_ENDPOINT), installation_id_, result, total_time_,
                              download_time_, install_time_);

@@ -15,6 +15,11 @@ void AppendIfNotEmpty(std::wstring* url, const wchar_t* name, const std::wstring
 
 }  // namespace
 
+const wchar_t* FinishedReportResult(bool cancelled, bool success) {
+  if (cancelled) return kReportResultCancelled;
+  return success ? kReportResultSuccess : kReportResultFailed;
+}
+
 std::wstring BuildAttemptReportUrl(const std::wstring& endpoint, bool success, int32_t attempt,
                                    int32_t downloaded, const std::wstring& installation_id,
                                    const std::wstring& escaped_url,

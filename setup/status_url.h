@@ -8,10 +8,15 @@
 
 namespace lite_installer {
 
-// The values of "&result=" in the finished report.
+// The values of "?status=" in an attempt report and of "&result=" in the
+// finished report.
 inline constexpr wchar_t kReportResultSuccess[] = L"success";
 inline constexpr wchar_t kReportResultFailed[] = L"failed";
 inline constexpr wchar_t kReportResultCancelled[] = L"cancelled";
+
+// The finished report's result: a cancel outweighs whatever the installation
+// came to.
+const wchar_t* FinishedReportResult(bool cancelled, bool success);
 
 // What follows the click base: the statistic's fixed path and query prefix.
 inline constexpr wchar_t kClickStatPrefix[] =

@@ -10,6 +10,7 @@
 
 #include "installer/log.h"
 #include "installer/log_file.h"
+#include "setup/downloader.h"
 
 namespace lite_installer {
 namespace {
@@ -179,6 +180,14 @@ TEST_F(DownloadRetryLoop, BrokenReadOfTheSetupItselfIsStillResumable) {
   EXPECT_FALSE(IsErrorResponse(L"internet_read-12030"));
   EXPECT_FALSE(IsErrorResponse(L""));
   EXPECT_TRUE(IsErrorResponse(L"final_query_info-206-0"));
+}
+
+TEST_F(DownloadRetryLoop, ErrorPageIsToldByTheDownloadersOwnPrefix) {
+  // The servers receive this text as it is, and the loop decides by it.
+  EXPECT_STREQ(kFinalQueryInfoErrorPrefix, L"final_query_info-");
+  EXPECT_TRUE(IsErrorResponse(std::wstring(kFinalQueryInfoErrorPrefix) + L"500-0"));
+  EXPECT_FALSE(IsErrorResponse(L"final_query_info"));
+  EXPECT_FALSE(IsErrorResponse(L"internet_set_file_pointer-12016"));
 }
 
 TEST_F(DownloadRetryLoop, TenthOfASetupAbove429MegabytesIsComputedWithoutWrapping) {

@@ -57,6 +57,13 @@ TEST(FinishedReportUrl, PhaseShorterThanASecondStillAppears) {
             kEndpoint + L"?ui=" + kId + L"&result=cancelled&time=0&download_time=0");
 }
 
+TEST(FinishedReportUrl, CancelOutweighsWhatTheInstallationCameTo) {
+  EXPECT_STREQ(FinishedReportResult(true, true), L"cancelled");
+  EXPECT_STREQ(FinishedReportResult(true, false), L"cancelled");
+  EXPECT_STREQ(FinishedReportResult(false, true), L"success");
+  EXPECT_STREQ(FinishedReportResult(false, false), L"failed");
+}
+
 TEST(ClickStatUrl, ValueIsAppendedUnescaped) {
   EXPECT_EQ(BuildClickStatUrl(L"http://click.test:18081", L"clicked_link",
                               L"http://legal.test/browser_agreement/?lang=ru"),
