@@ -24,6 +24,10 @@ HMODULE LoadModuleLibrary(const std::wstring& path, DWORD* error = nullptr);
 using LoadLibraryExFunction = HMODULE(WINAPI*)(LPCWSTR, HANDLE, DWORD);
 HMODULE LoadAsDataImage(const std::wstring& path, LoadLibraryExFunction load);
 
+// LoadModuleLibrary over any LoadLibraryExW, so that the current directory
+// around the load can be watched.
+HMODULE LoadModuleLibraryWith(const std::wstring& path, DWORD* error, LoadLibraryExFunction load);
+
 // A copy of the resource's bytes; empty when it is missing, empty or unreadable.
 std::vector<uint8_t> ReadResourceBytes(HMODULE module, const wchar_t* type, const wchar_t* name);
 

@@ -18,6 +18,15 @@ namespace {
 constexpr DWORD kDataImageFlags = LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE;
 constexpr DWORD kDataFileFlags = LOAD_LIBRARY_AS_DATAFILE;
 
+// The saved current directory comes without trailing separators, so a drive
+// root reads "C:". Made current again in that form it names drive C's current
+// directory, which by then is the module's folder (measured under Wine 8.0),
+// and the root would never come back; its separator is put back first.
+std::wstring DirectoryToRestore(const std::wstring& saved) {
+  if (saved.size() == 2 && saved[1] == L':') return saved + L'\\';
+  return saved;
+}
+
 }  // namespace
 
 HMODULE LoadAsDataImage(const std::wstring& path, LoadLibraryExFunction load) {
@@ -28,16 +37,20 @@ HMODULE LoadAsDataImage(const std::wstring& path, LoadLibraryExFunction load) {
 }
 
 HMODULE LoadModuleLibrary(const std::wstring& path, DWORD* error) {
+  return LoadModuleLibraryWith(path, error, &::LoadLibraryExW);
+}
+
+HMODULE LoadModuleLibraryWith(const std::wstring& path, DWORD* error, LoadLibraryExFunction load) {
   const std::wstring file(path.c_str());  // up to the first NUL
   std::wstring saved_directory;
   bool changed_directory = false;
   if (GetCurrentDirectoryPath(&saved_directory)) {
     changed_directory = ::SetCurrentDirectoryW(GetDirectoryPart(file).c_str()) != FALSE;
   }
-  HMODULE module = LoadAsDataImage(file, &::LoadLibraryExW);
+  HMODULE module = LoadAsDataImage(file, load);
   const DWORD load_error = module ? ERROR_SUCCESS : ::GetLastError();
   if (!module && error) *error = load_error;
-  if (changed_directory) ::SetCurrentDirectoryW(saved_directory.c_str());
+  if (changed_directory) ::SetCurrentDirectoryW(DirectoryToRestore(saved_directory).c_str());
   // The caller's failure log reports the load's error, not the restore's.
   ::SetLastError(load_error);
   return module;
