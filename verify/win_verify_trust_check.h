@@ -13,10 +13,13 @@
 
 namespace lite_installer {
 
+// The signature of ::WinVerifyTrust; the tests put a recorder in its place.
+using WinVerifyTrustFunction = LONG(WINAPI*)(HWND, GUID*, LPVOID);
+
 // One verification at a time: Verify opens the state, Close releases it.
 class WinVerifyTrustCheck : public AuthenticodeCheck {
  public:
-  WinVerifyTrustCheck();
+  explicit WinVerifyTrustCheck(WinVerifyTrustFunction verify_trust = &::WinVerifyTrust);
   ~WinVerifyTrustCheck() override;
   WinVerifyTrustCheck(const WinVerifyTrustCheck&) = delete;
   WinVerifyTrustCheck& operator=(const WinVerifyTrustCheck&) = delete;
@@ -34,6 +37,10 @@ class WinVerifyTrustCheck : public AuthenticodeCheck {
     void* signature_settings_tail;
   };
 
+  // Calls the system with the data as it stands (verify or close).
+  LONG CallWinVerifyTrust();
+
+  WinVerifyTrustFunction verify_trust_;
   std::wstring path_;
   WINTRUST_FILE_INFO file_info_;
   Data data_;

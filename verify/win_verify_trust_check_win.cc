@@ -15,7 +15,8 @@ constexpr DWORD kWinTrustDataSize =
 
 }  // namespace
 
-WinVerifyTrustCheck::WinVerifyTrustCheck() {
+WinVerifyTrustCheck::WinVerifyTrustCheck(WinVerifyTrustFunction verify_trust)
+    : verify_trust_(verify_trust) {
   static_assert(sizeof(Data) >= kWinTrustDataSize, "storage must reach pSignatureSettings");
   ZeroMemory(&file_info_, sizeof(file_info_));
   ZeroMemory(&data_, sizeof(data_));
@@ -43,10 +44,8 @@ int32_t WinVerifyTrustCheck::Verify(const std::wstring& path, bool offline) {
   d.dwProvFlags = offline ? WTD_CACHE_ONLY_URL_RETRIEVAL : WTD_REVOCATION_CHECK_CHAIN;
   d.dwUIContext = WTD_UICONTEXT_INSTALL;
 
-  GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
   open_ = true;
-  return static_cast<int32_t>(
-      ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &d));
+  return static_cast<int32_t>(CallWinVerifyTrust());
 }
 
 bool WinVerifyTrustCheck::GetSignerChain(SignerChain* chain) {
@@ -59,8 +58,13 @@ void WinVerifyTrustCheck::Close() {
   // The state is released whatever the verification returned; the result of
   // the release itself tells nothing about the file.
   data_.data.dwStateAction = WTD_STATEACTION_CLOSE;
+  CallWinVerifyTrust();
+}
+
+LONG WinVerifyTrustCheck::CallWinVerifyTrust() {
+  // INVALID_HANDLE_VALUE as the window: no interaction with the user at all.
   GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-  ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data_.data);
+  return verify_trust_(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data_.data);
 }
 
 bool ReadSignerChain(WINTRUST_DATA* data, SignerChain* chain) {
