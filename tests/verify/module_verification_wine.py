@@ -81,11 +81,14 @@ class ModuleVerification(unittest.TestCase):
         return os.path.join(folder, name)
 
     def probe(self, mode, path):
-        """(printed value, log entries) of one probe run on path."""
+        """(printed value, log entries) of one probe run on path. Whatever
+        GetTrustJsonFromModule returned, it must have let go of the file."""
         log = path + "." + mode + ".log"
         p = winelib.wine([PROBE, mode, winelib.win_path(log), winelib.win_path(path)])
         m = re.search(r"(result|json)=(\w*)", p.stdout)
         self.assertTrue(m, (p.stdout, p.stderr))
+        if mode == "json":
+            self.assertIn(" released=1", p.stdout, "the module is still mapped")
         return m.group(2), log_entries(log)
 
     def assertVerdict(self, path, expected, lines):

@@ -1,7 +1,7 @@
 // Test tool: runs module verification on a file under Wine and prints what it
 // returned; the log goes to the file given, so the test reads its exact lines.
 //   verify_probe.exe verify <log> <path>     VerifyDownloadedModule → "result=0|1"
-//   verify_probe.exe json <log> <path>       GetTrustJsonFromModule → "json=<hex>"
+//   verify_probe.exe json <log> <path>       GetTrustJsonFromModule → "json=<hex> released=0|1"
 //   verify_probe.exe load <path>             LoadModuleLibrary → "module=0|1 error=N cwd_kept=0|1"
 //   verify_probe.exe load-library <path>     plain LoadLibraryW, the unsafe way (control)
 //   verify_probe.exe load-flags <path>       what LoadLibraryExW does with each data flag
@@ -27,12 +27,22 @@ int Verify(const wchar_t* log, const wchar_t* path) {
   return 0;
 }
 
+// Whether nothing maps the file any more: a mapped image refuses a writer that
+// shares nothing (measured under Wine 8.0: error 32 while mapped, success once
+// FreeLibrary has run).
+bool Released(const wchar_t* path) {
+  HANDLE file = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  ::CloseHandle(file);
+  return true;
+}
+
 int Json(const wchar_t* log, const wchar_t* path) {
   SetLogPath(log);
   std::string json = TavrixTrustVerifier::GetTrustJsonFromModule(path);
   std::printf("json=");
   for (unsigned char c : json) std::printf("%02x", c);
-  std::printf("\n");
+  std::printf(" released=%d\n", Released(path) ? 1 : 0);
   return 0;
 }
 
