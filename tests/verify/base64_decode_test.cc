@@ -147,6 +147,14 @@ TEST(LenientBase64Decode, MissingArgumentsFailAndNullOutputOnlyCounts) {
   length = 8;
   EXPECT_FALSE(LenientBase64Decode("TWFu", 4, nullptr, &length));
   EXPECT_EQ(3u, length);
+  // Without a buffer the answer is false even when there is nothing to write;
+  // with one of no capacity, nothing to write is success.
+  length = 8;
+  EXPECT_FALSE(LenientBase64Decode("====", 4, nullptr, &length));
+  EXPECT_EQ(0u, length);
+  length = 0;
+  EXPECT_TRUE(LenientBase64Decode("====", 4, out, &length));
+  EXPECT_EQ(0u, length);
 }
 
 }  // namespace

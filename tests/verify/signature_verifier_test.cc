@@ -160,6 +160,44 @@ TEST_F(SignatureVerifierTest, KeyThatIsNoPublicKeyInfoFailsInDecoding) {
   EXPECT_EQ(std::wstring::npos, log.find(L"VerifySignature")) << log;
 }
 
+// Each step logs under its own name; the steps are driven out of order here,
+// the only way to make CryptoAPI refuse them.
+TEST_F(SignatureVerifierTest, HashWithoutAContextFailsUnderHashData) {
+  SignatureVerifier verifier;
+  std::vector<uint8_t> data = Data();
+  EXPECT_FALSE(verifier.HashData(data.data(), data.size()));
+  std::wstring log = TakeLog();
+  EXPECT_NE(std::wstring::npos, log.find(L"ERROR: SignatureVerifier::HashData (")) << log;
+  EXPECT_NE(std::wstring::npos, log.find(L"): Failed to initialize hash object, error: 0x")) << log;
+}
+
+TEST_F(SignatureVerifierTest, DecodedKeyWithoutAContextFailsToImport) {
+  SignatureVerifier verifier;
+  std::vector<uint8_t> key = Key(kPublicKey);
+  EXPECT_FALSE(verifier.ImportPublicKey(key.data(), key.size()));
+  std::wstring log = TakeLog();
+  EXPECT_NE(std::wstring::npos, log.find(L"ERROR: SignatureVerifier::ImportPublicKey (")) << log;
+  EXPECT_NE(std::wstring::npos, log.find(L"): Failed to import crypt key, error: 0x")) << log;
+  EXPECT_EQ(std::wstring::npos, log.find(L"decode")) << log;
+}
+
+// (The decoding failure above shows the letters: 0x8009310b.)
+TEST_F(SignatureVerifierTest, ErrorCodesAreHexWithoutLeadingZeros) {
+  SignatureVerifier verifier;
+  std::vector<uint8_t> signature = Hex(kSha1Signature);
+  ASSERT_TRUE(verifier.Initialize());
+  EXPECT_FALSE(verifier.VerifySignature(signature.data(), signature.size()));  // no hash, no key
+  std::wstring log = TakeLog();
+  EXPECT_NE(std::wstring::npos, log.find(L"ERROR: SignatureVerifier::VerifySignature (")) << log;
+  const std::wstring prefix = L"): Failed to verify signature, error: 0x";
+  size_t at = log.find(prefix);
+  ASSERT_NE(std::wstring::npos, at) << log;
+  const std::wstring code = log.substr(at + prefix.size(), log.find(L'\n', at) - at - prefix.size());
+  ASSERT_FALSE(code.empty()) << log;
+  EXPECT_NE(L'0', code[0]) << log;
+  EXPECT_EQ(std::wstring::npos, code.find_first_not_of(L"0123456789abcdef")) << log;
+}
+
 TEST_F(SignatureVerifierTest, OneObjectVerifiesAgainAfterAFailure) {
   std::vector<uint8_t> key = Key(kPublicKey);
   std::vector<uint8_t> data = Data();
