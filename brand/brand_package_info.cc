@@ -38,6 +38,16 @@ constexpr char kBackgroundUrl[] = "install.background_url";
 
 int Digit(bool value) { return value ? 1 : 0; }
 
+// The four choices, 0 or 1 each: both reports of the configuration end with
+// them.
+void LogChoices(const wchar_t* function, const BrandPackageInfo& info) {
+  LI_LOG(kLogInfo, function, L"Show international title: ", Digit(info.UseAlternateInstallerTitle()));
+  LI_LOG(kLogInfo, function, L"Send browser's statistics: ", Digit(info.SendStatistics()));
+  LI_LOG(kLogInfo, function, L"Make browser default after import: ",
+         Digit(info.MakeBrowserDefault()));
+  LI_LOG(kLogInfo, function, L"Autodetect language: ", Digit(info.AutodetectLanguage()));
+}
+
 }  // namespace
 
 BrandPackageInfo::BrandPackageInfo(const std::wstring& temp_dir) : temp_dir_(temp_dir) {}
@@ -92,10 +102,7 @@ void BrandPackageInfo::MergeConfig(const std::string& config_text) {
   LI_LOG(kLogInfo, kFunction, L"Brand name: ", brand_name_);
   LI_LOG(kLogInfo, kFunction, L"Setup url: ", setup_url_);
   LI_LOG(kLogInfo, kFunction, L"Default language: ", interface_language_);
-  LI_LOG(kLogInfo, kFunction, L"Show international title: ", Digit(UseAlternateInstallerTitle()));
-  LI_LOG(kLogInfo, kFunction, L"Send browser's statistics: ", Digit(SendStatistics()));
-  LI_LOG(kLogInfo, kFunction, L"Make browser default after import: ", Digit(MakeBrowserDefault()));
-  LI_LOG(kLogInfo, kFunction, L"Autodetect language: ", Digit(AutodetectLanguage()));
+  LogChoices(kFunction, *this);
 
   if (root) json_decref(root);
 }
@@ -122,10 +129,7 @@ void BrandPackageInfo::SetDefaults() {
   LI_LOG(kLogInfo, kFunction, L"Default language: ", interface_language_);
   LI_LOG(kLogInfo, kFunction, L"Brand id: ", brand_id_);
   LI_LOG(kLogInfo, kFunction, L"Setup url: ", setup_url_);
-  LI_LOG(kLogInfo, kFunction, L"Show international title: ", Digit(UseAlternateInstallerTitle()));
-  LI_LOG(kLogInfo, kFunction, L"Send browser's statistics: ", Digit(SendStatistics()));
-  LI_LOG(kLogInfo, kFunction, L"Make browser default after import: ", Digit(MakeBrowserDefault()));
-  LI_LOG(kLogInfo, kFunction, L"Autodetect language: ", Digit(AutodetectLanguage()));
+  LogChoices(kFunction, *this);
 }
 
 std::wstring BrandPackageInfo::LicenseLink() const {

@@ -23,12 +23,14 @@ constexpr char kAutodetectBrandName[] = "auto";
 class BrandPackageInfo {
  public:
   explicit BrandPackageInfo(const std::wstring& temp_dir);
-  virtual ~BrandPackageInfo() = default;
 
+  // The two virtual operations keep these first two slots of the table; the
+  // destructor comes after them.
   // Restores the configuration from the stored registry values (not used by
   // the run sequence).
   virtual bool GetInfoFromRegistry();
   virtual void Clear();
+  virtual ~BrandPackageInfo() = default;
 
   // Start-up entry: clears, removes stored values, picks and parses packages.
   void GetInfo(const std::string& brand_name);

@@ -21,6 +21,18 @@ std::string UpperAscii(std::string text) {
   return text;
 }
 
+constexpr wchar_t kResourcesFunction[] = L"BrandPackageInfo::GetInfoFromResources";
+
+// Copies a package for the setup (a failed write is not reported: the path
+// is passed on all the same) and reads its configuration.
+void ExtractPackage(const wchar_t* log_text, const std::wstring& path, const std::string& package,
+                    const char* config_name, bool* loaded, BrandPackageInfo* info) {
+  LI_LOG(kLogInfo, kResourcesFunction, log_text, path, L" [", package.size(), L"B]");
+  WriteBytesToFile(path, package);
+  *loaded = true;
+  info->GetBrandInfo(package, config_name);
+}
+
 }  // namespace
 
 void BrandPackageInfo::GetInfo(const std::string& brand_name) {
@@ -36,15 +48,12 @@ void BrandPackageInfo::GetInfo(const std::string& brand_name) {
 }
 
 void BrandPackageInfo::GetInfoFromResources(const std::string& brand_name) {
-  constexpr wchar_t kFunction[] = L"BrandPackageInfo::GetInfoFromResources";
+  constexpr const wchar_t* kFunction = kResourcesFunction;
 
   std::string partner = ReadBinResource(brand_package::kPartnerResource);
   if (!partner.empty()) {
-    LI_LOG(kLogInfo, kFunction, L"Extract Partner package: ", partner_package_path_, L" [",
-           partner.size(), L"B]");
-    WriteBytesToFile(partner_package_path_, partner);
-    partner_package_loaded_ = true;
-    GetBrandInfo(partner, brand_package::kPartnerConfigName);
+    ExtractPackage(L"Extract Partner package: ", partner_package_path_, partner,
+                   brand_package::kPartnerConfigName, &partner_package_loaded_, this);
   } else {
     LI_LOG(kLogWarning, kFunction, L"Partner package is empty.");
   }
@@ -66,11 +75,8 @@ void BrandPackageInfo::GetInfoFromResources(const std::string& brand_name) {
       return;
     }
   }
-  LI_LOG(kLogInfo, kFunction, L"Extract Brand package: ", brand_package_path_, L" [",
-         package.size(), L"B]");
-  WriteBytesToFile(brand_package_path_, package);
-  brand_package_loaded_ = true;
-  GetBrandInfo(package, brand_package::kBrandConfigName);
+  ExtractPackage(L"Extract Brand package: ", brand_package_path_, package,
+                 brand_package::kBrandConfigName, &brand_package_loaded_, this);
 }
 
 bool BrandPackageInfo::GetInfoFromRegistry() {

@@ -12,11 +12,16 @@ namespace lite_installer {
 class DistribInfoParams {
  public:
   DistribInfoParams() = default;
-  virtual ~DistribInfoParams() = default;
 
+  // The three virtual operations keep these first three slots of the table;
+  // the destructor comes after them.
+  // Whether the registry value "DistribInfoParams" is read first (no).
   virtual bool ReadsStoredParams() const { return false; }
+  // Stores the text in the registry value "DistribInfoParams".
   virtual void StoreParams(const std::string& params);
+  // The installer's own file; empty when it does not fit in 260 characters.
   virtual std::wstring ModulePath() const;
+  virtual ~DistribInfoParams() = default;
 
   // Fills both members; true when a distribution file was written.
   bool Load();

@@ -10,6 +10,7 @@
 #include "brand/file_bytes.h"
 #include "installer/command_line.h"
 #include "installer/registry_values.h"
+#include "platform/path_util.h"
 #include "platform/scoped_handle.h"
 #include "platform/string_conversion.h"
 
@@ -17,13 +18,6 @@ namespace lite_installer {
 namespace {
 
 constexpr wchar_t kDistribInfoFileName[] = L"distrib_info";
-
-std::wstring TemporaryDirectory() {
-  wchar_t buffer[MAX_PATH];
-  DWORD n = ::GetTempPathW(MAX_PATH, buffer);
-  if (n == 0 || n >= MAX_PATH) return std::wstring();
-  return std::wstring(buffer, n);
-}
 
 // The block of the file at `path`; empty on any failure.
 std::string ReadDistribBlockOfFile(const std::wstring& path) {
@@ -50,7 +44,7 @@ std::string ReadDistribBlockOfFile(const std::wstring& path) {
 std::wstring WriteDistribInfoFile(const std::string& text, std::string* language) {
   DistribInfoDocument document = MakeDistribInfoDocument(text);
   if (!document.has_params) return std::wstring();
-  std::wstring path = TemporaryDirectory() + kDistribInfoFileName;
+  std::wstring path = GetTemporaryDirectoryPath() + kDistribInfoFileName;
   *language = document.language;
   if (!document.json.empty()) WriteBytesToFile(path, document.json);
   return path;

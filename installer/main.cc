@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "brand/brand_package_info.h"
-#include "brand/distrib_info_params.h"
+#include "brand/brand_configuration.h"
 #include "installer/command_line.h"
 #include "installer/exit_codes.h"
 #include "installer/log.h"
+#include "platform/path_util.h"
 #include "platform/windows_version.h"
 #include "setup/installer.h"
 
@@ -18,14 +18,6 @@ namespace {
 
 constexpr wchar_t kFunction[] = L"wWinMain";
 constexpr wchar_t kLogFileName[] = L"\\lite_installer.log";
-
-// GetTempPathW into 260 characters; 0 or 260 and more give an empty text.
-std::wstring TemporaryDirectory() {
-  wchar_t buffer[MAX_PATH];
-  DWORD n = ::GetTempPathW(MAX_PATH, buffer);
-  if (n == 0 || n >= MAX_PATH) return std::wstring();
-  return std::wstring(buffer, n);
-}
 
 // Silent mode: the installation runs to its end on this thread.
 int RunSilent(const BrandPackageInfo& brand_info, const DistribInfoParams& distrib_params) {
@@ -60,22 +52,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace lite_installer;
   // The log path names the folder even when it was left empty, so the log
   // then lands at the root of the current drive.
-  SetLogPath(TemporaryDirectory() + kLogFileName);
+  SetLogPath(GetTemporaryDirectoryPath() + kLogFileName);
   LI_LOG(kLogInfo, kFunction, L"-------------------------------------- Start install.");
   LI_LOG(kLogInfo, kFunction, L"Lite installer mode.");
 
   const CommandLine& command_line = CommandLine::Current();
   const bool silent = command_line.Has(switches::kSilent);
   const std::string brand_name = command_line.AsciiValue(switches::kBrandName);
-  const std::wstring temp_dir = TemporaryDirectory();
+  const std::wstring temp_dir = GetTemporaryDirectoryPath();
   LI_LOG(kLogInfo, kFunction, L"Temporary path is: ", temp_dir);
 
   DistribInfoParams distrib_params;
-  distrib_params.Load();
   BrandPackageInfo brand_info(temp_dir);
-  brand_info.GetInfo(brand_name);
-  brand_info.SetInterfaceLanguage(distrib_params.language());
-  brand_info.SetDefaults();
+  SettleBrandConfiguration(brand_name, &distrib_params, &brand_info);
 
   int exit_code = silent ? RunSilent(brand_info, distrib_params)
                          : RunInteractive(brand_info, distrib_params);

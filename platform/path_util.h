@@ -1,5 +1,5 @@
-// Path helpers: the directory part of a path (portable), existence and the
-// current directory (Windows).
+// Path helpers: the directory part of a path (portable), existence, the
+// current directory and the temporary directory (Windows).
 #pragma once
 
 #include <string>
@@ -15,5 +15,10 @@ bool PathExists(const std::wstring& path);
 // The current directory without trailing separators; false when the system
 // call fails or needs more than 260 characters.
 bool GetCurrentDirectoryPath(std::wstring* directory);
+
+// The user's temporary directory as GetTempPathW gives it, ending in a
+// backslash; empty when the call fails or needs 260 characters or more (the
+// files placed there are then named relative to the current drive's root).
+std::wstring GetTemporaryDirectoryPath();
 
 }  // namespace lite_installer

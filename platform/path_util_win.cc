@@ -19,4 +19,11 @@ bool GetCurrentDirectoryPath(std::wstring* directory) {
   return true;
 }
 
+std::wstring GetTemporaryDirectoryPath() {
+  wchar_t buffer[MAX_PATH];
+  DWORD n = ::GetTempPathW(MAX_PATH, buffer);
+  if (n == 0 || n >= MAX_PATH) return std::wstring();
+  return std::wstring(buffer, n);
+}
+
 }  // namespace lite_installer

@@ -1,5 +1,5 @@
-// Test tool: settles the brand configuration as a run of the installer does
-// (distribution parameters, packages, distribution language, defaults) from
+// Test tool: settles the brand configuration with the installer's own start-up
+// steps (distribution parameters, packages, distribution language, defaults) from
 // this program's test packages and the prefix's region and language, then
 // prints the outcome as key=value lines. The log goes to the installer's log.
 #include <windows.h>
@@ -7,25 +7,21 @@
 #include <cstdio>
 #include <string>
 
-#include "brand/brand_package_info.h"
-#include "brand/distrib_info_params.h"
+#include "brand/brand_configuration.h"
 #include "brand/user_locale.h"
 #include "installer/command_line.h"
 #include "installer/log.h"
+#include "platform/path_util.h"
 
 int wmain() {
   using namespace lite_installer;
-  wchar_t temp[MAX_PATH];
-  DWORD n = ::GetTempPathW(MAX_PATH, temp);
-  const std::wstring temp_dir(temp, n);
+  const std::wstring temp_dir = GetTemporaryDirectoryPath();
   SetLogPath(temp_dir + L"lite_installer.log");
 
   DistribInfoParams distrib_params;
-  distrib_params.Load();
   BrandPackageInfo info(temp_dir);
-  info.GetInfo(CommandLine::Current().AsciiValue(switches::kBrandName));
-  info.SetInterfaceLanguage(distrib_params.language());
-  info.SetDefaults();
+  SettleBrandConfiguration(CommandLine::Current().AsciiValue(switches::kBrandName),
+                           &distrib_params, &info);
 
   std::printf("region=%s\n", GetUserRegion().c_str());
   std::printf("user_language_id=%u\n", GetUserDefaultLanguageId());

@@ -8,6 +8,7 @@
 #include "brand/user_locale.h"
 #include "build_config.h"
 #include "tests/brand/captured_log_messages.h"
+#include "tests/brand/virtual_slot.h"
 
 namespace lite_installer {
 namespace {
@@ -217,6 +218,11 @@ TEST_F(DistributionLanguageRule, OnlyTheExactBrandIdIntCounts) {
   info_.MergeConfig(R"({"brand_id": "INT", "languages": {"interface": "ru"}})");
   info_.SetInterfaceLanguage("");
   EXPECT_EQ(info_.interface_language(), "ru");
+}
+
+TEST(BrandPackageInfoLayout, VirtualOperationsTakeTheFirstTwoSlotsInOrder) {
+  EXPECT_EQ(VirtualSlot(&BrandPackageInfo::GetInfoFromRegistry), 0u);
+  EXPECT_EQ(VirtualSlot(&BrandPackageInfo::Clear), 1u);
 }
 
 TEST_F(BrandConfigTest, LegalLinksAppendTheLanguageEvenAfterAQuery) {

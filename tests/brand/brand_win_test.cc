@@ -9,14 +9,19 @@
 #include <jansson.h>
 
 #include "brand/bin_resource.h"
+#include "brand/brand_configuration.h"
 #include "brand/brand_package_info.h"
 #include "brand/cabinet_extractor.h"
 #include "brand/distrib_block.h"
 #include "brand/distrib_info_params.h"
 #include "brand/file_bytes.h"
+#include "brand/language.h"
 #include "brand/localized_string.h"
+#include "brand/user_locale.h"
 #include "installer/registry_values.h"
+#include "platform/path_util.h"
 #include "tests/brand/test_package_ids.h"
+#include "tests/brand/virtual_slot.h"
 #include "tests/brand/windows_log_reader.h"
 
 namespace lite_installer {
@@ -25,11 +30,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-std::wstring TempDir() {
-  wchar_t buffer[MAX_PATH];
-  DWORD n = ::GetTempPathW(MAX_PATH, buffer);
-  return std::wstring(buffer, n);
-}
+std::wstring TempDir() { return GetTemporaryDirectoryPath(); }
 
 std::string Package(int id) {
   std::string bytes = ReadBinResource(id);
@@ -388,9 +389,12 @@ std::string ImageWithBlock(const std::string& params, size_t declared) {
   return image;
 }
 
-class DistribParamsFromFile : public ::testing::Test {
+class DistribParamsFromFile : public LogTest {
  protected:
-  void SetUp() override { ::DeleteFileW(distrib_info_.c_str()); }
+  void SetUp() override {
+    LogTest::SetUp();
+    ::DeleteFileW(distrib_info_.c_str());
+  }
   void TearDown() override {
     ::DeleteFileW(image_path_.c_str());
     ::DeleteFileW(distrib_info_.c_str());
@@ -440,10 +444,88 @@ TEST_F(DistribParamsFromFile, MissingFileGivesNothing) {
   EXPECT_FALSE(no_path.Load());
 }
 
+TEST(DistribInfoParamsLayout, VirtualOperationsTakeTheFirstThreeSlotsInOrder) {
+  EXPECT_EQ(VirtualSlot(&DistribInfoParams::ReadsStoredParams), 0u);
+  EXPECT_EQ(VirtualSlot(&DistribInfoParams::StoreParams), 1u);
+  EXPECT_EQ(VirtualSlot(&DistribInfoParams::ModulePath), 2u);
+}
+
 TEST_F(DistribParamsFromFile, OwnUnsignedProgramHasNoParameters) {
   DistribInfoParams params;
   EXPECT_FALSE(params.Load());
   EXPECT_EQ(params.language(), "");
+}
+
+// --- The start-up steps together ------------------------------------------
+
+// Reads the distribution block of a file of the test's choosing, and stores
+// it in the registry like the installer does.
+class ImageDistribInfoParams : public DistribInfoParams {
+ public:
+  explicit ImageDistribInfoParams(std::wstring path) : path_(std::move(path)) {}
+  std::wstring ModulePath() const override { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+class StartupBrandSteps : public DistribParamsFromFile {
+ protected:
+  void SetUp() override {
+    DistribParamsFromFile::SetUp();
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kRegistryKeyPath);
+    TakeLogMessages();
+  }
+  void TearDown() override {
+    DistribParamsFromFile::TearDown();
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, kRegistryKeyPath);
+  }
+};
+
+// Position of the first line of `function`, or the number of lines.
+size_t FirstLineOf(const std::vector<LogMessage>& log, const std::wstring& function) {
+  for (size_t i = 0; i < log.size(); ++i)
+    if (log[i].function == function) return i;
+  return log.size();
+}
+
+TEST_F(StartupBrandSteps, ParametersComeFirstAndTheirLanguageBeforeTheDefaults) {
+  ImageDistribInfoParams params(WriteImage(ImageWithBlock("lang=de&x=1", 11)));
+  BrandPackageInfo info(TempDir());
+  SettleBrandConfiguration("ua_uk", &params, &info);
+  std::vector<LogMessage> log = TakeLogMessages();
+
+  // The stored parameter text survives GetInfo, which removes only the brand
+  // values of an earlier run.
+  EXPECT_EQ(ReadStringFromRegistry(L"DistribInfoParams"), L"lang=de&x=1");
+  const size_t stored = FirstLineOf(log, L"lite_installer::StoreValueInRegistry");
+  const size_t cleared = FirstLineOf(log, L"BrandPackageInfo::Clear");
+  const size_t read = FirstLineOf(log, L"BrandPackageInfo::GetBrandInfo");
+  const size_t defaults = FirstLineOf(log, L"BrandPackageInfo::SetDefaults");
+  EXPECT_LT(stored, cleared);
+  EXPECT_LT(cleared, read);
+  EXPECT_LT(read, defaults);
+  EXPECT_LT(defaults, log.size());
+  EXPECT_EQ(TextsOf(log, L"BrandPackageInfo::SetDefaults").front(), L"Default language: de");
+
+  // The package said "uk"; the distribution language replaced it before the
+  // language id was settled.
+  EXPECT_EQ(info.brand_name(), "ua_uk");
+  EXPECT_EQ(info.interface_language(), "de");
+  EXPECT_EQ(info.language_id(), 1031u);
+  EXPECT_EQ(params.distrib_file_path(), distrib_info_);
+}
+
+TEST_F(StartupBrandSteps, IntBrandWithoutDistributionLanguageSpeaksTheUsers) {
+  ImageDistribInfoParams params(WriteImage(ImageWithBlock("", 0)));
+  BrandPackageInfo info(TempDir());
+  SettleBrandConfiguration("int", &params, &info);
+  EXPECT_EQ(params.distrib_file_path(), L"");
+  EXPECT_EQ(info.brand_id(), "int");
+  std::string expected = GetUserLanguageCode();
+  if (expected.empty()) expected = DefaultLanguageOfBrand("int");
+  EXPECT_EQ(info.interface_language(), expected);
+  EXPECT_EQ(ReadStringFromRegistry(L"DistribInfoParams"), L"");
 }
 
 }  // namespace

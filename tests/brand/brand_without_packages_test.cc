@@ -8,6 +8,7 @@
 
 #include "brand/brand_package_info.h"
 #include "build_config.h"
+#include "platform/path_util.h"
 #include "platform/string_conversion.h"
 #include "tests/brand/windows_log_reader.h"
 
@@ -18,8 +19,7 @@ using ::testing::ElementsAre;
 
 TEST(BrandWithoutPackages, BothPackagesMissingLeavesEverythingToTheDefaults) {
   StartLogFile(L"brand_without_packages_test");
-  wchar_t buffer[MAX_PATH];
-  std::wstring temp(buffer, ::GetTempPathW(MAX_PATH, buffer));
+  const std::wstring temp = GetTemporaryDirectoryPath();
   ::DeleteFileW((temp + L"BrandFile").c_str());
 
   BrandPackageInfo info(temp);

@@ -5,6 +5,7 @@
 
 #include "brand/file_bytes.h"
 #include "installer/log.h"
+#include "platform/path_util.h"
 
 namespace lite_installer {
 namespace {
@@ -15,9 +16,7 @@ size_t g_consumed = 0;  // wide units of the file already returned
 }  // namespace
 
 void StartLogFile(const std::wstring& name) {
-  wchar_t temp[MAX_PATH];
-  DWORD n = ::GetTempPathW(MAX_PATH, temp);
-  g_path = std::wstring(temp, n) + name + L".log";
+  g_path = GetTemporaryDirectoryPath() + name + L".log";
   ::DeleteFileW(g_path.c_str());
   g_consumed = 0;
   SetLogPath(g_path);

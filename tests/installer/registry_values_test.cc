@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/path_util.h"
 #include "tests/brand/windows_log_reader.h"
 
 namespace lite_installer {
@@ -42,11 +43,7 @@ void SetRawValue(const wchar_t* name, DWORD type, const std::wstring& text, bool
   ::RegCloseKey(key);
 }
 
-std::wstring TempDir() {
-  wchar_t buffer[MAX_PATH];
-  DWORD n = ::GetTempPathW(MAX_PATH, buffer);
-  return std::wstring(buffer, n);
-}
+std::wstring TempDir() { return GetTemporaryDirectoryPath(); }
 
 class RegistryValues : public ::testing::Test {
  protected:

@@ -56,6 +56,42 @@ TEST(PathExists, FilesAndDirectoriesButNotMissingNames) {
   EXPECT_FALSE(PathExists(L""));
 }
 
+TEST(GetTemporaryDirectoryPath, EndsInABackslash) {
+  const std::wstring temp = GetTemporaryDirectoryPath();
+  ASSERT_FALSE(temp.empty());
+  EXPECT_EQ(L'\\', temp.back());
+  EXPECT_TRUE(PathExists(temp));
+}
+
+// Restores an environment variable of this process when the test ends.
+class ScopedEnvironmentVariable {
+ public:
+  ScopedEnvironmentVariable(const wchar_t* name, const std::wstring& value) : name_(name) {
+    wchar_t saved[32767];
+    DWORD n = ::GetEnvironmentVariableW(name, saved, 32767);
+    had_value_ = n != 0 && n < 32767;
+    if (had_value_) saved_.assign(saved, n);
+    ::SetEnvironmentVariableW(name, value.c_str());
+  }
+  ~ScopedEnvironmentVariable() {
+    ::SetEnvironmentVariableW(name_, had_value_ ? saved_.c_str() : nullptr);
+  }
+
+ private:
+  const wchar_t* name_;
+  bool had_value_ = false;
+  std::wstring saved_;
+};
+
+// A directory that does not fit in 260 characters must not come back cut
+// short: files would land in another directory than the one named.
+TEST(GetTemporaryDirectoryPath, TooLongForTheBufferIsEmpty) {
+  const std::wstring long_dir = L"C:\\" + std::wstring(300, L'd');
+  ScopedEnvironmentVariable tmp(L"TMP", long_dir);
+  ScopedEnvironmentVariable temp(L"TEMP", long_dir);
+  EXPECT_EQ(L"", GetTemporaryDirectoryPath());
+}
+
 TEST(GetCurrentDirectoryPath, NoTrailingSeparatorExceptAtTheRoot) {
   wchar_t saved[MAX_PATH];
   ASSERT_NE(0u, ::GetCurrentDirectoryW(MAX_PATH, saved));
