@@ -22,6 +22,12 @@ constexpr wchar_t kTrustedJsonType[] = L"TRUSTED_JSON";
 constexpr wchar_t kTrustedJsonName[] = L"TRUSTED.JSON";
 constexpr size_t kKeyIdSize = 2;
 
+constexpr char kLibraryInvalid[] = "GetTrustJsonFromModule library isn't valid. ";
+constexpr char kCannotFindResource[] = "Cannot find resource ";
+constexpr char kCannotFindKey[] = "Cannot find key ";
+constexpr char kBase64DecodeError[] = "Base64Decode error";
+constexpr char kVerifyError[] = "Verify error";
+
 const SignaturePublicKey* FindKey(uint16_t id) {
   for (const SignaturePublicKey& row : kSignaturePublicKeys)
     if (row.id == id) return &row;
@@ -34,40 +40,40 @@ std::string TavrixTrustVerifier::GetTrustJsonFromModule(const std::wstring& path
   const std::wstring file(path.c_str());  // up to the first NUL
   ScopedModule module(LoadModuleLibrary(file));
   if (!module.IsValid()) {
-    LI_LOG(kLogError, kFunction, "GetTrustJsonFromModule library isn't valid. ", file);
+    LI_LOG(kLogError, kFunction, kLibraryInvalid, file);
     return std::string();
   }
   const std::vector<uint8_t> signature =
       ReadResourceBytes(module.Get(), kSignatureType, kSignatureName);
   if (signature.size() <= kKeyIdSize) {
-    LI_LOG(kLogError, kFunction, "Cannot find resource ", kSignatureType);
+    LI_LOG(kLogError, kFunction, kCannotFindResource, kSignatureType);
     return std::string();
   }
   const std::vector<uint8_t> document =
       ReadResourceBytes(module.Get(), kTrustedJsonType, kTrustedJsonName);
   if (document.empty()) {
-    LI_LOG(kLogError, kFunction, "Cannot find resource ", kTrustedJsonType);
+    LI_LOG(kLogError, kFunction, kCannotFindResource, kTrustedJsonType);
     return std::string();
   }
   const uint16_t key_id = static_cast<uint16_t>(signature[0] + 256 * signature[1]);
   const SignaturePublicKey* key = FindKey(key_id);
   if (!key) {
-    LI_LOG(kLogError, kFunction, "Cannot find key ", key_id);
+    LI_LOG(kLogError, kFunction, kCannotFindKey, key_id);
     return std::string();
   }
   std::vector<uint8_t> key_bytes;
   if (!Base64Decode(key->key ? key->key : "", &key_bytes)) {
-    LI_LOG(kLogError, kFunction, "Base64Decode error");
+    LI_LOG(kLogError, kFunction, kBase64DecodeError);
     return std::string();
   }
   if (key_bytes.empty()) {
-    LI_LOG(kLogError, kFunction, "Cannot find key ", key_id);
+    LI_LOG(kLogError, kFunction, kCannotFindKey, key_id);
     return std::string();
   }
   SignatureVerifier verifier;
   if (!verifier.Verify(signature.data() + kKeyIdSize, signature.size() - kKeyIdSize,
                        key_bytes.data(), key_bytes.size(), document.data(), document.size())) {
-    LI_LOG(kLogError, kFunction, "Verify error");
+    LI_LOG(kLogError, kFunction, kVerifyError);
     return std::string();
   }
   return std::string(document.begin(), document.end());

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/brand/windows_log_reader.h"
+#include "tests/verify/log_lines.h"
 #include "verify/base64_decode.h"
 
 namespace lite_installer {
@@ -52,15 +52,6 @@ std::vector<uint8_t> Key(const char* base64) {
 
 std::vector<uint8_t> Data() { return std::vector<uint8_t>(kData, kData + sizeof(kData) - 1); }
 
-// "LEVEL Function: message" of each line logged since the last call; an
-// ERROR line's message without the last-error text that follows it.
-std::vector<std::wstring> TakeLog() {
-  std::vector<std::wstring> out;
-  for (const LogMessage& m : TakeLogMessages())
-    out.push_back(m.level + L" " + m.function + L": " + m.text);
-  return out;
-}
-
 using Log = std::vector<std::wstring>;
 const Log kNothing;
 const wchar_t kBadSignature[] =
@@ -69,7 +60,7 @@ const wchar_t kBadSignature[] =
 class SignatureVerifierTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { StartLogFile(L"signature_verifier_test"); }
-  void SetUp() override { TakeLog(); }
+  void SetUp() override { TakeLogLines(); }
 
   bool Verify(const std::vector<uint8_t>& signature, const std::vector<uint8_t>& key,
               const std::vector<uint8_t>& data) {
@@ -81,48 +72,48 @@ class SignatureVerifierTest : public ::testing::Test {
 
 TEST_F(SignatureVerifierTest, AcceptsOpensslSignatureStoredMostSignificantByteFirst) {
   EXPECT_TRUE(Verify(Hex(kSha1Signature), Key(kPublicKey), Data()));
-  EXPECT_EQ(kNothing, TakeLog());
+  EXPECT_EQ(kNothing, TakeLogLines());
 }
 
 TEST_F(SignatureVerifierTest, RejectsSignatureStoredLeastSignificantByteFirst) {
   std::vector<uint8_t> reversed = Hex(kSha1Signature);
   std::reverse(reversed.begin(), reversed.end());
   EXPECT_FALSE(Verify(reversed, Key(kPublicKey), Data()));
-  EXPECT_EQ(Log{kBadSignature}, TakeLog());
+  EXPECT_EQ(Log{kBadSignature}, TakeLogLines());
 }
 
 TEST_F(SignatureVerifierTest, RejectsDataChangedByOneByte) {
   std::vector<uint8_t> data = Data();
   data[5] ^= 0x01;
   EXPECT_FALSE(Verify(Hex(kSha1Signature), Key(kPublicKey), data));
-  EXPECT_EQ(Log{kBadSignature}, TakeLog());
+  EXPECT_EQ(Log{kBadSignature}, TakeLogLines());
 }
 
 TEST_F(SignatureVerifierTest, RejectsDataWithAnAddedTerminator) {
   std::vector<uint8_t> data = Data();
   data.push_back(0);
   EXPECT_FALSE(Verify(Hex(kSha1Signature), Key(kPublicKey), data));
-  EXPECT_EQ(Log{kBadSignature}, TakeLog());
+  EXPECT_EQ(Log{kBadSignature}, TakeLogLines());
 }
 
 TEST_F(SignatureVerifierTest, RejectsSha256SignatureOfTheSameBytes) {
   EXPECT_FALSE(Verify(Hex(kSha256Signature), Key(kPublicKey), Data()));
-  EXPECT_EQ(Log{kBadSignature}, TakeLog());
+  EXPECT_EQ(Log{kBadSignature}, TakeLogLines());
 }
 
 TEST_F(SignatureVerifierTest, RejectsSignatureUnderAnotherKey) {
   EXPECT_FALSE(Verify(Hex(kSha1Signature), Key(kOtherPublicKey), Data()));
-  EXPECT_EQ(Log{kBadSignature}, TakeLog());
+  EXPECT_EQ(Log{kBadSignature}, TakeLogLines());
 }
 
 TEST_F(SignatureVerifierTest, RejectsSignatureOfWrongLength) {
   std::vector<uint8_t> short_signature = Hex(kSha1Signature);
   short_signature.pop_back();
   EXPECT_FALSE(Verify(short_signature, Key(kPublicKey), Data()));
-  EXPECT_EQ(Log{kBadSignature}, TakeLog());
+  EXPECT_EQ(Log{kBadSignature}, TakeLogLines());
   std::vector<uint8_t> one_byte(1, 0x2c);
   EXPECT_FALSE(Verify(one_byte, Key(kPublicKey), Data()));
-  EXPECT_EQ(Log{kBadSignature}, TakeLog());
+  EXPECT_EQ(Log{kBadSignature}, TakeLogLines());
 }
 
 TEST_F(SignatureVerifierTest, EmptySignatureFailsWithoutLogLine) {
@@ -130,7 +121,7 @@ TEST_F(SignatureVerifierTest, EmptySignatureFailsWithoutLogLine) {
   std::vector<uint8_t> data = Data();
   SignatureVerifier verifier;
   EXPECT_FALSE(verifier.Verify(nullptr, 0, key.data(), key.size(), data.data(), data.size()));
-  EXPECT_EQ(kNothing, TakeLog());
+  EXPECT_EQ(kNothing, TakeLogLines());
 }
 
 TEST_F(SignatureVerifierTest, KeyThatIsNoPublicKeyInfoFailsInDecoding) {
@@ -139,7 +130,7 @@ TEST_F(SignatureVerifierTest, KeyThatIsNoPublicKeyInfoFailsInDecoding) {
   EXPECT_FALSE(Verify(Hex(kSha1Signature), garbage, Data()));
   EXPECT_EQ(Log{L"ERROR SignatureVerifier::ImportPublicKey: "
                 L"Failed to convert decode public key, error: 0x8009310b"},
-            TakeLog());
+            TakeLogLines());
 }
 
 // Each step logs under its own name; the steps are driven out of order here,
@@ -150,7 +141,7 @@ TEST_F(SignatureVerifierTest, HashWithoutAContextFailsUnderHashData) {
   std::vector<uint8_t> data = Data();
   EXPECT_FALSE(verifier.HashData(data.data(), data.size()));
   EXPECT_EQ(Log{L"ERROR SignatureVerifier::HashData: Failed to initialize hash object, error: 0x57"},
-            TakeLog());
+            TakeLogLines());
 }
 
 TEST_F(SignatureVerifierTest, DecodedKeyWithoutAContextFailsToImport) {
@@ -158,7 +149,7 @@ TEST_F(SignatureVerifierTest, DecodedKeyWithoutAContextFailsToImport) {
   std::vector<uint8_t> key = Key(kPublicKey);
   EXPECT_FALSE(verifier.ImportPublicKey(key.data(), key.size()));
   EXPECT_EQ(Log{L"ERROR SignatureVerifier::ImportPublicKey: Failed to import crypt key, error: 0x57"},
-            TakeLog());
+            TakeLogLines());
 }
 
 TEST_F(SignatureVerifierTest, SignatureWithoutHashOrKeyFailsUnderVerifySignature) {
@@ -167,7 +158,7 @@ TEST_F(SignatureVerifierTest, SignatureWithoutHashOrKeyFailsUnderVerifySignature
   ASSERT_TRUE(verifier.Initialize());
   EXPECT_FALSE(verifier.VerifySignature(signature.data(), signature.size()));
   EXPECT_EQ(Log{L"ERROR SignatureVerifier::VerifySignature: Failed to verify signature, error: 0x57"},
-            TakeLog());
+            TakeLogLines());
 }
 
 TEST_F(SignatureVerifierTest, OneObjectVerifiesAgainAfterAFailure) {
@@ -181,10 +172,10 @@ TEST_F(SignatureVerifierTest, OneObjectVerifiesAgainAfterAFailure) {
                                data.size()));
   EXPECT_TRUE(verifier.Verify(good.data(), good.size(), key.data(), key.size(), data.data(),
                               data.size()));
-  TakeLog();
+  TakeLogLines();
   verifier.Cleanup();
   verifier.Cleanup();  // nothing held any more: nothing released, nothing logged
-  EXPECT_EQ(kNothing, TakeLog());
+  EXPECT_EQ(kNothing, TakeLogLines());
 }
 
 }  // namespace
