@@ -20,6 +20,7 @@
 #include "brand/user_locale.h"
 #include "installer/registry_values.h"
 #include "platform/path_util.h"
+#include "tests/brand/distrib_test_image.h"
 #include "tests/brand/test_package_ids.h"
 #include "tests/brand/virtual_slot.h"
 #include "tests/brand/windows_log_reader.h"
@@ -366,27 +367,13 @@ class FileDistribInfoParams : public DistribInfoParams {
   std::wstring path_;
 };
 
-void PutLe32(std::string* s, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) (*s)[at + i] = static_cast<char>(v >> (8 * i));
-}
-
-// A PE32 image whose certificate table holds a signature head and a block of
-// `params` whose length field says `declared` bytes.
+// An image whose block holds `params` and whose length field says
+// `declared` bytes.
 std::string ImageWithBlock(const std::string& params, size_t declared) {
-  std::string image(0x400, '\0');
-  image[0] = 'M';
-  image[1] = 'Z';
-  PutLe32(&image, 0x3C, 0x80);
-  image.replace(0x80, 4, std::string("PE\0\0", 4));
-  PutLe32(&image, 0x80 + distrib_block::kSecurityEntryOffset, 0x400);
-  image += std::string(8, '\0') + "\x30\x82" + std::string(1, '\0') + std::string(1, '\x10');
-  image += std::string(0x10, 'S');
-  while ((image.size() - 0x400) % 8) image.push_back('\0');
-  image += "Txct";
-  image.push_back(static_cast<char>(declared >> 8));
-  image.push_back(static_cast<char>(declared));
-  image += params;
-  return image;
+  ImageBuilder builder;
+  builder.params = params;
+  builder.declared_length_extra = static_cast<int>(declared) - static_cast<int>(params.size());
+  return builder.BuildText();
 }
 
 class DistribParamsFromFile : public LogTest {
@@ -430,9 +417,10 @@ TEST_F(DistribParamsFromFile, LengthPastTheEndOfTheFileGivesNothing) {
 }
 
 TEST_F(DistribParamsFromFile, UnsignedFileGivesNothing) {
-  std::string image = ImageWithBlock("lang=de", 7);
-  PutLe32(&image, 0x80 + distrib_block::kSecurityEntryOffset, 0);
-  FileDistribInfoParams params(WriteImage(image));
+  ImageBuilder builder;
+  std::vector<uint8_t> image = builder.Build();
+  PutLe32(&image, kPeOffset + distrib_block::kSecurityEntryOffset, 0);
+  FileDistribInfoParams params(WriteImage(std::string(image.begin(), image.end())));
   EXPECT_FALSE(params.Load());
   EXPECT_THAT(params.stored, IsEmpty());
 }
