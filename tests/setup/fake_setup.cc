@@ -105,12 +105,12 @@ bool StartWindowHolder(const std::wstring& milliseconds) {
 }
 
 // Posts one "name[:w[:l]]" message; returns a record of what was posted.
-json_t* PostOne(HWND window, const std::wstring& spec) {
+json_t* PostOne(HWND window, const std::wstring& entry) {
   std::vector<std::wstring> parts;
   size_t start = 0;
   for (;;) {
-    size_t colon = spec.find(L':', start);
-    parts.push_back(spec.substr(start, colon - start));
+    size_t colon = entry.find(L':', start);
+    parts.push_back(entry.substr(start, colon - start));
     if (colon == std::wstring::npos) break;
     start = colon + 1;
   }
@@ -123,7 +123,7 @@ json_t* PostOne(HWND window, const std::wstring& spec) {
   WPARAM w = parts.size() > 1 ? static_cast<WPARAM>(_wtoi(parts[1].c_str())) : 0;
   LPARAM l = parts.size() > 2 ? static_cast<LPARAM>(_wtoi(parts[2].c_str())) : 0;
   json_t* record = json_object();
-  json_object_set_new(record, "message", json_string(Utf8(spec).c_str()));
+  json_object_set_new(record, "message", json_string(Utf8(entry).c_str()));
   BOOL posted = FALSE;
   if (name) posted = ::PostMessageW(window, ::RegisterWindowMessageW(name), w, l);
   json_object_set_new(record, "posted", posted ? json_true() : json_false());

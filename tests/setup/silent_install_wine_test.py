@@ -148,6 +148,9 @@ def check_state_kept(run):
               % (name, run.registry))
     check(os.path.exists(os.path.join(winelib.temp_dir(), "BrandFile")),
           "brand package kept after a failure")
+    for name in ("master_preferences", "clids.xml"):
+        check(os.path.exists(os.path.join(winelib.temp_dir(), name)),
+              "built-in %s kept after a failure" % name)
     check_equal(run.leftover_downloads, [], "downloaded file deleted")
 
 
