@@ -136,11 +136,22 @@ class KeyTableGenerator(unittest.TestCase):
 
 
 class ReleaseGuard(unittest.TestCase):
-    def test_release_build_refuses_development_keys(self):
+    def configure(self, *options):
         with tempfile.TemporaryDirectory() as build:
-            p = run([CMAKE, "-S", SOURCE, "-B", build, "-DLI_RELEASE=ON", "-DLI_SANITIZE=OFF"])
+            return run([CMAKE, "-S", SOURCE, "-B", build, "-DLI_RELEASE=ON"] + list(options))
+
+    def test_release_build_refuses_development_keys(self):
+        p = self.configure("-DLI_SANITIZE=OFF")
         self.assertNotEqual(0, p.returncode)
         self.assertIn(b"LI_TRUST_KEYS_FILE is empty", p.stderr)
+
+    def test_release_windows_build_refuses_development_keys(self):
+        # The build that embeds the key table: it must stop before it makes any.
+        p = self.configure("-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(SOURCE, "cmake",
+                                                                    "mingw-i686.cmake"))
+        self.assertNotEqual(0, p.returncode)
+        self.assertIn(b"LI_TRUST_KEYS_FILE is empty", p.stderr)
+        self.assertNotIn(b"DEVELOPMENT TRUST KEYS", p.stderr)
 
 
 if __name__ == "__main__":
