@@ -29,6 +29,7 @@
 #include "setup/download_url.h"
 #include "setup/downloader.h"
 #include "setup/url_util.h"
+#include "tests/setup/printing_observer.h"
 
 namespace li = lite_installer;
 
@@ -39,18 +40,6 @@ void Print(const char* key, const std::wstring& value) {
 }
 
 void Print(const char* key, unsigned long long value) { std::printf("%s=%llu\n", key, value); }
-
-class RecordingObserver : public li::InstallerObserver {
- public:
-  void CloseWindow() override { std::printf("observer=CloseWindow\n"); }
-  void SetProgress(int32_t percent) override { std::printf("observer=SetProgress(%d)\n", percent); }
-  void EnableTimeLeft() override { std::printf("observer=EnableTimeLeft\n"); }
-  void SetTimeLeft(int32_t seconds, li::TimeLeftKind kind) override {
-    std::printf("observer=SetTimeLeft(%d,%d)\n", seconds, static_cast<int>(kind));
-  }
-  void OnInstallError(int32_t code) override { std::printf("observer=OnInstallError(%d)\n", code); }
-  HWND GetProgressWindow() override { return nullptr; }
-};
 
 bool Option(const std::wstring& arg, const wchar_t* name, std::wstring* value) {
   std::wstring prefix = std::wstring(name) + L"=";
@@ -154,7 +143,7 @@ int wmain(int argc, wchar_t** argv) {
     Print("redirect", downloader.redirect_url());
     Print("content_length", downloader.content_length());
   } else {
-    RecordingObserver observer;
+    li::PrintingObserver observer;
     std::wstring error, redirect;
     uint32_t content_length = 12345;
     bool result = li::DownloadUrl(url, sink.get(), &error, &redirect, &content_length,

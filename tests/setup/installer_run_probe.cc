@@ -15,6 +15,7 @@
 #include "installer/log.h"
 #include "platform/path_util.h"
 #include "setup/installer.h"
+#include "tests/setup/printing_observer.h"
 
 namespace li = lite_installer;
 
@@ -29,33 +30,16 @@ class ProbeBrand : public li::BrandPackageInfo {
   }
 };
 
-class PrintingObserver : public li::InstallerObserver {
+// A message-only window that stands for the dialog's.
+class ProgressWindow {
  public:
-  PrintingObserver() {
-    window_ = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                ::GetModuleHandleW(nullptr), nullptr);
-  }
-  ~PrintingObserver() override { ::DestroyWindow(window_); }
-
-  void CloseWindow() override { Print("CloseWindow"); }
-  void SetProgress(int32_t percent) override {
-    Print("SetProgress(" + std::to_string(percent) + ")");
-  }
-  void EnableTimeLeft() override { Print("EnableTimeLeft"); }
-  void SetTimeLeft(int32_t seconds, li::TimeLeftKind kind) override {
-    Print("SetTimeLeft(" + std::to_string(seconds) + "," + std::to_string(static_cast<int>(kind)) +
-          ")");
-  }
-  void OnInstallError(int32_t code) override {
-    Print("OnInstallError(" + std::to_string(code) + ")");
-  }
-  HWND GetProgressWindow() override { return window_; }
+  ProgressWindow()
+      : window_(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr)) {}
+  ~ProgressWindow() { ::DestroyWindow(window_); }
+  HWND get() const { return window_; }
 
  private:
-  static void Print(const std::string& call) {
-    std::printf("observer=%s\n", call.c_str());
-    std::fflush(stdout);
-  }
   HWND window_;
 };
 
@@ -66,9 +50,10 @@ int wmain() {
   li::SetLogPath(temp_dir + L"lite_installer.log");
   ProbeBrand brand(temp_dir);
   li::DistribInfoParams distrib_info;
-  PrintingObserver observer;
-  std::printf("window=%llu\n", static_cast<unsigned long long>(
-                                   reinterpret_cast<uintptr_t>(observer.GetProgressWindow())));
+  ProgressWindow window;
+  li::PrintingObserver observer(window.get());
+  std::printf("window=%llu\n",
+              static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window.get())));
   li::Installer installer(&observer, &brand, &distrib_info);
   ::SetEvent(installer.install_after_download_event());
   installer.Run();
