@@ -9,21 +9,7 @@
 #include <cwchar>
 #include <vector>
 
-namespace {
-
-bool ReadWholeFile(const wchar_t* path, std::vector<char>* data) {
-  HANDLE file = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD size = ::GetFileSize(file, nullptr);
-  data->resize(size);
-  DWORD read = 0;
-  bool ok = size == 0 || (::ReadFile(file, data->data(), size, &read, nullptr) && read == size);
-  ::CloseHandle(file);
-  return ok;
-}
-
-}  // namespace
+#include "tests/pki/whole_file.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 5 || (argc - 2) % 3 != 0) {
@@ -37,7 +23,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   const WORD language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
   for (int i = 2; i + 2 < argc; i += 3) {
-    std::vector<char> data;
+    std::vector<BYTE> data;
     bool remove = wcscmp(argv[i + 2], L"-") == 0;
     if (!remove && !ReadWholeFile(argv[i + 2], &data)) {
       std::wprintf(L"read %ls error=%lu\n", argv[i + 2], ::GetLastError());

@@ -10,24 +10,17 @@
 #include <cwchar>
 #include <vector>
 
+#include "tests/pki/whole_file.h"
+
 int wmain(int argc, wchar_t** argv) {
   const bool remove = argc == 3 && wcscmp(argv[1], L"--remove") == 0;
   if (argc != 2 && !remove) {
     std::fwprintf(stderr, L"usage: %ls [--remove] <root.der>\n", argv[0]);
     return 2;
   }
-  HANDLE file = ::CreateFileW(argv[argc - 1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    std::wprintf(L"open error=%lu\n", ::GetLastError());
-    return 1;
-  }
-  std::vector<BYTE> der(::GetFileSize(file, nullptr));
-  DWORD read = 0;
-  BOOL ok = ::ReadFile(file, der.data(), static_cast<DWORD>(der.size()), &read, nullptr);
-  ::CloseHandle(file);
-  if (!ok || read != der.size()) {
-    std::wprintf(L"read error=%lu\n", ::GetLastError());
+  std::vector<BYTE> der;
+  if (!ReadWholeFile(argv[argc - 1], &der)) {
+    std::wprintf(L"read %ls error=%lu\n", argv[argc - 1], ::GetLastError());
     return 1;
   }
   HCERTSTORE store = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
@@ -36,6 +29,7 @@ int wmain(int argc, wchar_t** argv) {
     std::wprintf(L"CertOpenStore error=%lu\n", ::GetLastError());
     return 1;
   }
+  BOOL ok = FALSE;
   if (remove) {
     PCCERT_CONTEXT wanted = ::CertCreateCertificateContext(X509_ASN_ENCODING, der.data(),
                                                            static_cast<DWORD>(der.size()));
