@@ -23,14 +23,27 @@ std::string UpperAscii(std::string text) {
 
 constexpr wchar_t kResourcesFunction[] = L"BrandPackageInfo::GetInfoFromResources";
 
+// Marks a package loaded and reads its configuration.
+void LoadPackage(const std::string& package, const char* config_name, bool* loaded,
+                 BrandPackageInfo* info) {
+  *loaded = true;
+  info->GetBrandInfo(package, config_name);
+}
+
 // Copies a package for the setup (a failed write is not reported: the path
 // is passed on all the same) and reads its configuration.
 void ExtractPackage(const wchar_t* log_text, const std::wstring& path, const std::string& package,
                     const char* config_name, bool* loaded, BrandPackageInfo* info) {
   LI_LOG(kLogInfo, kResourcesFunction, log_text, path, L" [", package.size(), L"B]");
   WriteBytesToFile(path, package);
-  *loaded = true;
-  info->GetBrandInfo(package, config_name);
+  LoadPackage(package, config_name, loaded, info);
+}
+
+// Reads the package copy of an earlier run, when there is one with content.
+void ReadStoredPackage(const std::wstring& path, const char* config_name, bool* loaded,
+                       BrandPackageInfo* info) {
+  std::string package = path.empty() ? std::string() : ReadFileBytes(path);
+  if (!package.empty()) LoadPackage(package, config_name, loaded, info);
 }
 
 }  // namespace
@@ -83,18 +96,10 @@ bool BrandPackageInfo::GetInfoFromRegistry() {
   brand_package_path_ = ReadFilePathFromRegistry(registry_values::kBrandFile);
   partner_package_path_ = ReadFilePathFromRegistry(registry_values::kPartnerFile);
   if (!brand_package_path_.empty() || !partner_package_path_.empty()) {
-    std::string partner = partner_package_path_.empty() ? std::string()
-                                                         : ReadFileBytes(partner_package_path_);
-    if (!partner.empty()) {
-      partner_package_loaded_ = true;
-      GetBrandInfo(partner, brand_package::kPartnerConfigName);
-    }
-    std::string brand =
-        brand_package_path_.empty() ? std::string() : ReadFileBytes(brand_package_path_);
-    if (!brand.empty()) {
-      brand_package_loaded_ = true;
-      GetBrandInfo(brand, brand_package::kBrandConfigName);
-    }
+    ReadStoredPackage(partner_package_path_, brand_package::kPartnerConfigName,
+                      &partner_package_loaded_, this);
+    ReadStoredPackage(brand_package_path_, brand_package::kBrandConfigName,
+                      &brand_package_loaded_, this);
     if (!brand_id_.empty()) return true;
   }
   brand_name_ = Narrow(ReadStringFromRegistry(registry_values::kBrand));
