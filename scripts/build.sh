@@ -8,7 +8,7 @@ root=$(pwd)
 jobs=$(nproc)
 
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  -DCMAKE_BUILD_TYPE=MinSizeRel "$@" >/dev/null
 cmake --build build/win -j"$jobs"
 
 host_cc=()

@@ -59,7 +59,8 @@ fi
 if [ ! -f "$deps/jansson-win/lib/libjansson.a" ]; then
   src=$(ls -d "$deps"/jansson-*/ | grep -v jansson-win | head -1)
   cmake -S "$src" -B "$deps/jansson-win-build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DJANSSON_BUILD_DOCS=OFF -DJANSSON_WITHOUT_TESTS=ON \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections" \
+    -DJANSSON_BUILD_DOCS=OFF -DJANSSON_WITHOUT_TESTS=ON \
     -DJANSSON_EXAMPLES=OFF -DJANSSON_BUILD_SHARED_LIBS=OFF \
     -DCMAKE_INSTALL_PREFIX="$deps/jansson-win" >/dev/null
   cmake --build "$deps/jansson-win-build" -j"$(nproc)" >/dev/null
