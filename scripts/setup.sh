@@ -14,7 +14,7 @@ need_pkgs=(cmake make g++ clang libclang-rt-14-dev pkg-config
            g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386
            xvfb x11-apps imagemagick xdotool
            osslsigncode gcab openssl nginx-light python3
-           libjansson-dev googletest libgtest-dev dpkg-dev)
+           libjansson-dev googletest libgtest-dev libgmock-dev dpkg-dev)
 
 missing=()
 for p in "${need_pkgs[@]}"; do
