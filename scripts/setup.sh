@@ -40,8 +40,18 @@ if [ "$have_src" -eq 0 ]; then
       $SUDO tee /etc/apt/sources.list.d/lite-installer-src.list >/dev/null
   fi
 fi
+# A mirror caught in the middle of a sync fails one index now and then: try a
+# few times, then go on with what the lists hold (the install says if that
+# is not enough).
+apt_update() {
+  for attempt in 1 2 3; do
+    $SUDO apt-get update -qq && return 0
+    sleep $((attempt * 10))
+  done
+  echo "setup: apt-get update kept failing; going on with the current lists" >&2
+}
 if [ ${#missing[@]} -gt 0 ] || [ "$have_src" -eq 0 ]; then
-  $SUDO apt-get update -qq
+  apt_update
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
