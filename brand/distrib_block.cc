@@ -2,6 +2,7 @@
 // offsets are computed in 64 bits so that a 32-bit offset near its limit
 // cannot wrap around and pass a bounds check.
 #include "brand/distrib_block.h"
+#include "platform/byte_order.h"
 
 #include <cstring>
 
@@ -17,13 +18,8 @@ class ImageBytes {
     return offset <= size_ && length <= size_ - offset;
   }
   uint8_t Byte(uint64_t offset) const { return data_[offset]; }
-  uint32_t Le32(uint64_t offset) const {
-    return data_[offset] | (data_[offset + 1] << 8) | (data_[offset + 2] << 16) |
-           (static_cast<uint32_t>(data_[offset + 3]) << 24);
-  }
-  uint16_t Be16(uint64_t offset) const {
-    return static_cast<uint16_t>((data_[offset] << 8) | data_[offset + 1]);
-  }
+  uint32_t Le32(uint64_t offset) const { return LoadLe32(data_ + offset); }
+  uint16_t Be16(uint64_t offset) const { return LoadBe16(data_ + offset); }
   const unsigned char* At(uint64_t offset) const { return data_ + offset; }
 
  private:

@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "platform/scoped_handle.h"
+#include "platform/byte_order.h"
 #include "platform/windows_version.h"
 
 namespace lite_installer {
@@ -36,7 +37,7 @@ SystemInfo* DetectSystemInfo() {
       if (::RegQueryValueExW(key.Get(), L"CurrentMajorVersionNumber", nullptr, &type, data,
                              &size) == ERROR_SUCCESS) {
         found = true;
-        value = data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<DWORD>(data[3]) << 24);
+        value = LoadLe32(data);
       }
     }
   }

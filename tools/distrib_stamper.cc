@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "brand/distrib_block.h"
+#include "platform/byte_order.h"
 
 namespace lite_installer {
 namespace {
@@ -11,19 +12,9 @@ namespace {
 constexpr size_t kAlignment = 8;
 constexpr uint16_t kPe32Magic = 0x10B;
 
-uint32_t Le32(const std::string& s, uint64_t at) {
-  return static_cast<uint8_t>(s[at]) | (static_cast<uint8_t>(s[at + 1]) << 8) |
-         (static_cast<uint8_t>(s[at + 2]) << 16) |
-         (static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24);
-}
-
-uint16_t Le16(const std::string& s, uint64_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(s[at]) | (static_cast<uint8_t>(s[at + 1]) << 8));
-}
-
-void PutLe32(std::string* s, uint64_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) (*s)[at + i] = static_cast<char>(value >> (8 * i));
-}
+uint32_t Le32(const std::string& s, uint64_t at) { return LoadLe32(BytesAt(s, at)); }
+uint16_t Le16(const std::string& s, uint64_t at) { return LoadLe16(BytesAt(s, at)); }
+void PutLe32(std::string* s, uint64_t at, uint32_t value) { StoreLe32(BytesAt(s, at), value); }
 
 bool Fail(std::string* error, const char* text) {
   *error = text;

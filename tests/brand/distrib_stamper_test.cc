@@ -9,6 +9,7 @@
 #include <string>
 
 #include "brand/distrib_block.h"
+#include "platform/byte_order.h"
 
 namespace lite_installer {
 namespace {
@@ -16,15 +17,8 @@ namespace {
 constexpr uint32_t kPe = 0x80;
 constexpr uint32_t kTable = 0x400;
 
-uint32_t Le32(const std::string& s, size_t at) {
-  return static_cast<uint8_t>(s[at]) | (static_cast<uint8_t>(s[at + 1]) << 8) |
-         (static_cast<uint8_t>(s[at + 2]) << 16) |
-         (static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24);
-}
-
-void PutLe32(std::string* s, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) (*s)[at + i] = static_cast<char>(v >> (8 * i));
-}
+uint32_t Le32(const std::string& s, size_t at) { return LoadLe32(BytesAt(s, at)); }
+void PutLe32(std::string* s, size_t at, uint32_t v) { StoreLe32(BytesAt(s, at), v); }
 
 // A PE32 image whose certificate table (at its end) holds a DER signature of
 // `content_length` bytes, padded to 8 as signing tools do.
