@@ -19,10 +19,19 @@ std::atomic<SystemInfo*> g_system_info{nullptr};
 SystemInfo* DetectSystemInfo() {
   OSVERSIONINFOEXW info = {};
   info.dwOSVersionInfoSize = sizeof(info);
+#if defined(_MSC_VER)
+#pragma warning(push)
+#pragma warning(disable : 4996)  // GetVersionExW is deprecated
+#else
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
   ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info));
+#if defined(_MSC_VER)
+#pragma warning(pop)
+#else
 #pragma GCC diagnostic pop
+#endif
   WindowsVersion version = MapWindowsVersion(info.dwMajorVersion, info.dwMinorVersion);
 
   bool found = false;

@@ -24,10 +24,19 @@ constexpr wchar_t kValue[] = L"CurrentMajorVersionNumber";
 int PrintVersion() {
   OSVERSIONINFOW info = {};
   info.dwOSVersionInfoSize = sizeof(info);
+#if defined(_MSC_VER)
+#pragma warning(push)
+#pragma warning(disable : 4996)  // GetVersionExW is deprecated
+#else
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
   ::GetVersionExW(&info);
+#if defined(_MSC_VER)
+#pragma warning(pop)
+#else
 #pragma GCC diagnostic pop
+#endif
   std::printf("version=%d major=%lu minor=%lu\n",
               static_cast<int>(lite_installer::GetWindowsVersion()), info.dwMajorVersion,
               info.dwMinorVersion);
