@@ -2,7 +2,7 @@
 #include "brand/brand_autodetection.h"
 
 #include "brand/language.h"
-#include "brand/user_locale.h"
+#include "platform/user_locale.h"
 #include "installer/log.h"
 
 namespace lite_installer {

@@ -11,11 +11,11 @@
 
 namespace lite_installer {
 
-// Loads `distrib_params`, reads the packages for `brand_name` (the value of
+// Loads `distrib_params` (from `command_line` among others), reads the packages for `brand_name` (the value of
 // the switch "brand-name", empty when absent) into `brand_info`, applies the
 // distribution language and fills the defaults. Afterwards both are only
 // read.
-void SettleBrandConfiguration(const std::string& brand_name, DistribInfoParams* distrib_params,
-                              BrandPackageInfo* brand_info);
+void SettleBrandConfiguration(const CommandLine& command_line, const std::string& brand_name,
+                              DistribInfoParams* distrib_params, BrandPackageInfo* brand_info);
 
 }  // namespace lite_installer

@@ -3,9 +3,9 @@
 // directory for the setup, and the registry values that name them.
 #include "brand/brand_package_info.h"
 
-#include "brand/bin_resource.h"
+#include "platform/bin_resource.h"
 #include "brand/brand_autodetection.h"
-#include "brand/file_bytes.h"
+#include "platform/file_bytes.h"
 #include "brand/language.h"
 #include "installer/log.h"
 #include "installer/registry_values.h"

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "installer/command_line.h"
+
 namespace lite_installer {
 
 class DistribInfoParams {
@@ -23,8 +25,10 @@ class DistribInfoParams {
   virtual std::wstring ModulePath() const;
   virtual ~DistribInfoParams() = default;
 
-  // Fills both members; true when a distribution file was written.
-  bool Load();
+  // Fills both members from the stored text, the switch "distr-info-params"
+  // of `command_line` or the block after the program's signature; true when
+  // a distribution file was written.
+  bool Load(const CommandLine& command_line);
 
   const std::wstring& distrib_file_path() const { return distrib_file_path_; }
   const std::string& language() const { return language_; }

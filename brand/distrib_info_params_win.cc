@@ -7,7 +7,7 @@
 
 #include "brand/distrib_block.h"
 #include "brand/distrib_params_text.h"
-#include "brand/file_bytes.h"
+#include "platform/file_bytes.h"
 #include "installer/command_line.h"
 #include "installer/registry_values.h"
 #include "platform/path_util.h"
@@ -63,15 +63,12 @@ std::wstring DistribInfoParams::ModulePath() const {
   return std::wstring(buffer, n);
 }
 
-bool DistribInfoParams::Load() {
+bool DistribInfoParams::Load(const CommandLine& command_line) {
   language_.clear();
   std::string text;
   if (ReadsStoredParams()) text = Narrow(ReadStringFromRegistry(registry_values::kDistribInfoParams));
-  if (text.empty()) {
-    const CommandLine& command_line = CommandLine::Current();
-    if (command_line.Has(switches::kDistrInfoParams))
-      text = command_line.AsciiValue(switches::kDistrInfoParams);
-  }
+  if (text.empty() && command_line.Has(switches::kDistrInfoParams))
+    text = command_line.AsciiValue(switches::kDistrInfoParams);
   if (text.empty()) text = ReadDistribBlockOfFile(ModulePath());
   if (!ReadsStoredParams() && !text.empty()) StoreParams(text);
   distrib_file_path_ = text.empty() ? std::wstring() : WriteDistribInfoFile(text, &language_);

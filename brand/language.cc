@@ -1,7 +1,7 @@
 // Language tables; the user's language id comes from user_locale.h.
 #include "brand/language.h"
 
-#include "brand/user_locale.h"
+#include "platform/user_locale.h"
 
 namespace lite_installer {
 namespace {

@@ -12,18 +12,20 @@ namespace lite_installer {
 namespace {
 
 std::atomic<int32_t> g_path_set{0};
-std::wstring* g_log_path = nullptr;  // written once, before other threads exist
+// Published once; a line written by another thread before that is dropped.
+std::atomic<const std::wstring*> g_log_path{nullptr};
 
 constexpr size_t kMaxFormattedUnits = 1500;
 
 void WriteLine(int level, const wchar_t* function, int line, const std::wstring& message,
                uint32_t last_error) {
-  if (!g_log_path) return;  // lines before SetLogPath are dropped
+  const std::wstring* path = g_log_path.load(std::memory_order_acquire);
+  if (!path) return;  // lines before SetLogPath are dropped
   std::wstring text = BuildLogLinePrefix(CurrentUtcSecondsForLog(), CurrentThreadIdForLog(), level,
                                          function ? function : L"", line);
   text += message;
   FinishLogLine(level, level == kLogError ? ErrorText(last_error) : std::wstring(), &text);
-  AppendLogLine(*g_log_path, text);
+  AppendLogLine(*path, text);
   RestoreLastErrorForLog(last_error);
 }
 
@@ -31,7 +33,8 @@ void WriteLine(int level, const wchar_t* function, int line, const std::wstring&
 
 void SetLogPath(const std::wstring& path) {
   int32_t expected = 0;
-  if (g_path_set.compare_exchange_strong(expected, 1)) g_log_path = new std::wstring(path);
+  if (g_path_set.compare_exchange_strong(expected, 1))
+    g_log_path.store(new std::wstring(path), std::memory_order_release);
 }
 
 void WriteLog(int level, const wchar_t* function, int line, const std::wstring& message) {

@@ -56,6 +56,7 @@ void WallClock::Synchronize() {
 }
 
 int64_t WallClock::Now() {
+  SpinLockHolder hold(&lock_);
   if (anchor_time_ == 0) Synchronize();
   for (;;) {
     int64_t elapsed = SaturatedSub(ticks_(), anchor_ticks_);

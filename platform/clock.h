@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/spin_lock.h"
+
 namespace lite_installer {
 
 constexpr int64_t kInfiniteTime = INT64_MAX;
@@ -40,7 +42,8 @@ TickSource ChooseTickSource(int64_t frequency, const std::string& cpu_vendor,
                             uint32_t base_family, bool invariant_tsc);
 
 // Wall clock over injectable sources: ticks (microseconds, any origin) and the
-// system time (microseconds since 1601).
+// system time (microseconds since 1601). Safe to call from several threads:
+// the anchors change only together, under the lock.
 class WallClock {
  public:
   using Source = int64_t (*)();
@@ -51,6 +54,7 @@ class WallClock {
   void Synchronize();
   Source ticks_;
   Source system_time_;
+  SpinLock lock_;
   int64_t anchor_ticks_ = 0;
   int64_t anchor_time_ = 0;  // 0: not yet synchronised
 };

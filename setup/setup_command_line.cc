@@ -2,12 +2,6 @@
 #include "setup/setup_command_line.h"
 
 namespace lite_installer {
-namespace {
-
-// The build's distribution channel; empty, so the switch is never added.
-constexpr char kDistributionChannelText[] = "";
-
-}  // namespace
 
 uint64_t ProgressWindowNumber(intptr_t handle_value) {
   return static_cast<uint64_t>(static_cast<int64_t>(handle_value));
@@ -35,8 +29,6 @@ CommandLine BuildSetupCommandLine(const CommandLine& installer,
     c.SetFlag(switches::kSendStatistics);
   else
     c.Remove(switches::kSendStatistics);
-  if (kDistributionChannelText[0] != '\0')
-    c.SetAscii(switches::kDistributionChannel, kDistributionChannelText);
   return c;
 }
 

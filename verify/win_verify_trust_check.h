@@ -47,9 +47,6 @@ class WinVerifyTrustCheck : public AuthenticodeCheck {
   bool open_ = false;
 };
 
-// The signer's identity from a passed verification whose state is still open.
-bool GetSignerCertificateId(WINTRUST_DATA* data, std::vector<uint8_t>* id);
-
 // The signer chain of a passed verification whose state is still open.
 bool ReadSignerChain(WINTRUST_DATA* data, SignerChain* chain);
 

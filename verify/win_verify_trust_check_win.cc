@@ -86,12 +86,6 @@ bool ReadSignerChain(WINTRUST_DATA* data, SignerChain* chain) {
   return true;
 }
 
-bool GetSignerCertificateId(WINTRUST_DATA* data, std::vector<uint8_t>* id) {
-  id->clear();
-  SignerChain chain;
-  return ReadSignerChain(data, &chain) && SignerCertificateIdFromChain(chain, id);
-}
-
 bool TavrixTrustVerifier::VerifyModule(const std::wstring& path, bool offline) const {
   WinVerifyTrustCheck check;
   return VerifyModuleWith(&check, path, offline);

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "brand/brand_configuration.h"
-#include "brand/user_locale.h"
+#include "platform/user_locale.h"
 #include "installer/command_line.h"
 #include "installer/log.h"
 #include "platform/path_util.h"
@@ -20,7 +20,8 @@ int wmain() {
 
   DistribInfoParams distrib_params;
   BrandPackageInfo info(temp_dir);
-  SettleBrandConfiguration(CommandLine::Current().AsciiValue(switches::kBrandName),
+  const CommandLine& command_line = CommandLine::Current();
+  SettleBrandConfiguration(command_line, command_line.AsciiValue(switches::kBrandName),
                            &distrib_params, &info);
 
   std::printf("region=%s\n", GetUserRegion().c_str());

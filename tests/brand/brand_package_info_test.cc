@@ -5,7 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "brand/user_locale.h"
+#include "platform/user_locale.h"
 #include "build_config.h"
 #include "tests/brand/captured_log_messages.h"
 #include "tests/brand/virtual_slot.h"

@@ -8,16 +8,16 @@
 #include <gtest/gtest.h>
 #include <jansson.h>
 
-#include "brand/bin_resource.h"
+#include "platform/bin_resource.h"
 #include "brand/brand_configuration.h"
 #include "brand/brand_package_info.h"
 #include "brand/cabinet_extractor.h"
 #include "brand/distrib_block.h"
 #include "brand/distrib_info_params.h"
-#include "brand/file_bytes.h"
+#include "platform/file_bytes.h"
 #include "brand/language.h"
-#include "brand/localized_string.h"
-#include "brand/user_locale.h"
+#include "platform/localized_string.h"
+#include "platform/user_locale.h"
 #include "installer/registry_values.h"
 #include "platform/path_util.h"
 #include "tests/brand/distrib_test_image.h"
@@ -396,7 +396,7 @@ class DistribParamsFromFile : public LogTest {
 
 TEST_F(DistribParamsFromFile, BlockGivesFileLanguageAndStoredText) {
   FileDistribInfoParams params(WriteImage(ImageWithBlock("lang=de&x=1", 11)));
-  EXPECT_TRUE(params.Load());
+  EXPECT_TRUE(params.Load(CommandLine::Current()));
   EXPECT_EQ(params.distrib_file_path(), distrib_info_);
   EXPECT_EQ(params.language(), "de");
   EXPECT_THAT(params.stored, ElementsAre("lang=de&x=1"));
@@ -409,7 +409,7 @@ TEST_F(DistribParamsFromFile, BlockGivesFileLanguageAndStoredText) {
 TEST_F(DistribParamsFromFile, LengthPastTheEndOfTheFileGivesNothing) {
   // Also when the missing byte would still lie inside the mapped page.
   FileDistribInfoParams params(WriteImage(ImageWithBlock("lang=de&x=1", 12)));
-  EXPECT_FALSE(params.Load());
+  EXPECT_FALSE(params.Load(CommandLine::Current()));
   EXPECT_EQ(params.distrib_file_path(), L"");
   EXPECT_EQ(params.language(), "");
   EXPECT_THAT(params.stored, IsEmpty());
@@ -421,15 +421,15 @@ TEST_F(DistribParamsFromFile, UnsignedFileGivesNothing) {
   std::vector<uint8_t> image = builder.Build();
   PutLe32(&image, kPeOffset + distrib_block::kSecurityEntryOffset, 0);
   FileDistribInfoParams params(WriteImage(std::string(image.begin(), image.end())));
-  EXPECT_FALSE(params.Load());
+  EXPECT_FALSE(params.Load(CommandLine::Current()));
   EXPECT_THAT(params.stored, IsEmpty());
 }
 
 TEST_F(DistribParamsFromFile, MissingFileGivesNothing) {
   FileDistribInfoParams params(TempDir() + L"no_such_installer.exe");
-  EXPECT_FALSE(params.Load());
+  EXPECT_FALSE(params.Load(CommandLine::Current()));
   FileDistribInfoParams no_path(L"");
-  EXPECT_FALSE(no_path.Load());
+  EXPECT_FALSE(no_path.Load(CommandLine::Current()));
 }
 
 TEST(DistribInfoParamsLayout, VirtualOperationsTakeTheFirstThreeSlotsInOrder) {
@@ -440,7 +440,7 @@ TEST(DistribInfoParamsLayout, VirtualOperationsTakeTheFirstThreeSlotsInOrder) {
 
 TEST_F(DistribParamsFromFile, OwnUnsignedProgramHasNoParameters) {
   DistribInfoParams params;
-  EXPECT_FALSE(params.Load());
+  EXPECT_FALSE(params.Load(CommandLine::Current()));
   EXPECT_EQ(params.language(), "");
 }
 
@@ -480,7 +480,7 @@ size_t FirstLineOf(const std::vector<LogMessage>& log, const std::wstring& funct
 TEST_F(StartupBrandSteps, ParametersComeFirstAndTheirLanguageBeforeTheDefaults) {
   ImageDistribInfoParams params(WriteImage(ImageWithBlock("lang=de&x=1", 11)));
   BrandPackageInfo info(TempDir());
-  SettleBrandConfiguration("ua_uk", &params, &info);
+  SettleBrandConfiguration(CommandLine::Current(), "ua_uk", &params, &info);
   std::vector<LogMessage> log = TakeLogMessages();
 
   // The stored parameter text survives GetInfo, which removes only the brand
@@ -507,7 +507,7 @@ TEST_F(StartupBrandSteps, ParametersComeFirstAndTheirLanguageBeforeTheDefaults) 
 TEST_F(StartupBrandSteps, IntBrandWithoutDistributionLanguageSpeaksTheUsers) {
   ImageDistribInfoParams params(WriteImage(ImageWithBlock("", 0)));
   BrandPackageInfo info(TempDir());
-  SettleBrandConfiguration("int", &params, &info);
+  SettleBrandConfiguration(CommandLine::Current(), "int", &params, &info);
   EXPECT_EQ(params.distrib_file_path(), L"");
   EXPECT_EQ(info.brand_id(), "int");
   std::string expected = GetUserLanguageCode();

@@ -5,7 +5,7 @@
 
 #include "brand/brand_autodetection.h"
 #include "brand/language.h"
-#include "brand/user_locale.h"
+#include "platform/user_locale.h"
 #include "tests/brand/captured_log_messages.h"
 
 namespace lite_installer {

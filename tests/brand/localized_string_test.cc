@@ -1,5 +1,5 @@
 // Walking string-table blocks, damaged ones included.
-#include "brand/localized_string.h"
+#include "platform/localized_string.h"
 
 #include <gtest/gtest.h>
 

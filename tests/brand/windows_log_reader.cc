@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "brand/file_bytes.h"
+#include "platform/file_bytes.h"
 #include "installer/log.h"
 #include "platform/path_util.h"
 

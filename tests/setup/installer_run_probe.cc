@@ -14,7 +14,7 @@
 #include "brand/distrib_info_params.h"
 #include "installer/log.h"
 #include "platform/path_util.h"
-#include "setup/installer.h"
+#include "setup/install_flow.h"
 #include "tests/setup/printing_observer.h"
 
 namespace li = lite_installer;
@@ -54,7 +54,7 @@ int wmain() {
   li::PrintingObserver observer(window.get());
   std::printf("window=%llu\n",
               static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window.get())));
-  li::Installer installer(&observer, &brand, &distrib_info);
+  li::Installer installer(&observer, &brand, &distrib_info, li::CommandLine::Current());
   ::SetEvent(installer.install_after_download_event());
   installer.Run();
   std::printf("result=%d\n", static_cast<int>(installer.result()));

@@ -4,7 +4,7 @@
 // setup, and what the reports and click statistics send, read back from the
 // log lines of the requests (no server listens, so each request also logs
 // its failure).
-#include "setup/installer.h"
+#include "setup/install_flow.h"
 
 #include <windows.h>
 #include <process.h>
@@ -256,7 +256,7 @@ class InstallerTest : public ::testing::Test {
 };
 
 TEST_F(InstallerTest, SetupExitCodeIsReadAndTheStartShowsForty) {
-  Installer installer(&observer, &brand, &distrib_info);
+  Installer installer(&observer, &brand, &distrib_info, CommandLine::Current());
   int32_t exit_code = 0;
   EXPECT_TRUE(installer.RunProcessAndWait(L"cmd.exe /c exit 7", &exit_code));
   EXPECT_EQ(exit_code, 7);
@@ -270,7 +270,7 @@ TEST_F(InstallerTest, SetupExitCodeIsReadAndTheStartShowsForty) {
 }
 
 TEST_F(InstallerTest, SetupThatCannotBeCreatedLeaves400AndNoProgress) {
-  Installer installer(&observer, &brand, &distrib_info);
+  Installer installer(&observer, &brand, &distrib_info, CommandLine::Current());
   int32_t exit_code = 0;
   EXPECT_FALSE(installer.RunProcessAndWait(L"\"C:\\no\\such\\setup.exe\" --silent", &exit_code));
   EXPECT_EQ(exit_code, 400);
@@ -279,7 +279,7 @@ TEST_F(InstallerTest, SetupThatCannotBeCreatedLeaves400AndNoProgress) {
 }
 
 TEST_F(InstallerTest, WithoutAnExitCodeOutTheCodeIsNotRead) {
-  Installer installer(nullptr, &brand, &distrib_info);
+  Installer installer(nullptr, &brand, &distrib_info, CommandLine::Current());
   EXPECT_TRUE(installer.RunProcessAndWait(L"cmd.exe /c exit 3", nullptr));
   std::vector<std::wstring> lines = Messages(L"Installer::RunProcessAndWait");
   ASSERT_EQ(lines.size(), 3u);
@@ -290,7 +290,7 @@ TEST_F(InstallerTest, StopDuringThePauseEndsTheDownloadAfterOneAttempt) {
   // Nothing listens on port 1: every attempt fails at once, so the loop
   // would otherwise pause 15 s four times.
   TestBrand unreachable(TempDir(), "http://127.0.0.1:1/browser/tavrix/browser-setup.arc");
-  Installer installer(nullptr, &unreachable, &distrib_info);
+  Installer installer(nullptr, &unreachable, &distrib_info, CommandLine::Current());
   const std::wstring file = TempDir() + L"li_installer_test_download.tmp";
   HANDLE stopper =
       reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &StopSoon, &installer, 0, nullptr));
@@ -308,7 +308,7 @@ TEST_F(InstallerTest, StopDuringThePauseEndsTheDownloadAfterOneAttempt) {
 
 TEST_F(InstallerTest, EmptySetupUrlFailsWithoutAnyReport) {
   TestBrand no_url(TempDir(), "");
-  Installer installer(nullptr, &no_url, &distrib_info);
+  Installer installer(nullptr, &no_url, &distrib_info, CommandLine::Current());
   const std::wstring file = TempDir() + L"li_installer_test_download.tmp";
   EXPECT_EQ(installer.DownloadModuleTo(file), kInstallNotDownloaded);
   ::DeleteFileW(file.c_str());
@@ -317,7 +317,7 @@ TEST_F(InstallerTest, EmptySetupUrlFailsWithoutAnyReport) {
 }
 
 TEST_F(InstallerTest, OutputFileThatCannotBeCreatedFailsWithCodeOne) {
-  Installer installer(nullptr, &brand, &distrib_info);
+  Installer installer(nullptr, &brand, &distrib_info, CommandLine::Current());
   EXPECT_EQ(installer.DownloadModuleTo(L"C:\\no\\such\\folder\\setup.tmp"), kInstallFailed);
   EXPECT_TRUE(HasEntry(L"ERROR", L"Installer::DownloadModuleTo",
                        L"Cannot create file:C:\\no\\such\\folder\\setup.tmp"));
@@ -326,7 +326,7 @@ TEST_F(InstallerTest, OutputFileThatCannotBeCreatedFailsWithCodeOne) {
 TEST_F(InstallerTest, FailureIsShownThenTheDialogClosesWithoutBrowserAndReportsFailed) {
   ScopedRegistryKey key;
   TestBrand no_url(TempDir(), "");
-  Installer installer(&observer, &no_url, &distrib_info);
+  Installer installer(&observer, &no_url, &distrib_info, CommandLine::Current());
   installer.Run();
   EXPECT_EQ(observer.calls, (std::vector<std::string>{"OnInstallError(2)", "CloseWindow"}));
   EXPECT_EQ(installer.result(), 400);
@@ -341,7 +341,7 @@ TEST_F(InstallerTest, FailureIsShownThenTheDialogClosesWithoutBrowserAndReportsF
 TEST_F(InstallerTest, AfterAStopNoErrorIsShownAndNothingWaitsForTheBrowser) {
   ScopedRegistryKey key;
   TestBrand no_url(TempDir(), "");
-  Installer installer(&observer, &no_url, &distrib_info);
+  Installer installer(&observer, &no_url, &distrib_info, CommandLine::Current());
   ::SetEvent(installer.stop_event());
   installer.Cancel();
   installer.Run();
@@ -352,21 +352,21 @@ TEST_F(InstallerTest, AfterAStopNoErrorIsShownAndNothingWaitsForTheBrowser) {
 }
 
 TEST_F(InstallerTest, SetupIsToldTheProgressWindowAsAPlainNumber) {
-  Installer with_window(&observer, &brand, &distrib_info);
+  Installer with_window(&observer, &brand, &distrib_info, CommandLine::Current());
   EXPECT_EQ(with_window.BuildSetupCommandLine(L"C:\\s.exe").Value("progress-window"),
             L"131866");
-  Installer silent(nullptr, &brand, &distrib_info);
+  Installer silent(nullptr, &brand, &distrib_info, CommandLine::Current());
   EXPECT_EQ(silent.BuildSetupCommandLine(L"C:\\s.exe").Value("progress-window"), L"0");
 }
 
 TEST_F(InstallerTest, BuiltInDataFilesGoToTheTemporaryDirectory) {
-  Installer installer(nullptr, &brand, &distrib_info);
+  Installer installer(nullptr, &brand, &distrib_info, CommandLine::Current());
   EXPECT_EQ(installer.installer_data_path(), TempDir() + L"master_preferences");
   EXPECT_EQ(installer.clids_file_path(), TempDir() + L"clids.xml");
 }
 
 TEST_F(InstallerTest, DialogStaysWhileTheBrowserWindowExistsAndClosesAfterIt) {
-  Installer installer(&observer, &brand, &distrib_info);
+  Installer installer(&observer, &brand, &distrib_info, CommandLine::Current());
   BrowserWindow browser;
   ASSERT_TRUE(browser.exists());
   HANDLE waiter =
@@ -383,7 +383,7 @@ TEST_F(InstallerTest, DialogStaysWhileTheBrowserWindowExistsAndClosesAfterIt) {
 
 TEST_F(InstallerTest, SetupMessagesReachTheProgressWindowTheSetupIsGiven) {
   RealWindowObserver window_observer;
-  Installer installer(&window_observer, &brand, &distrib_info);
+  Installer installer(&window_observer, &brand, &distrib_info, CommandLine::Current());
   ScopedEnvironment post(L"FAKE_SETUP_POST", L"install:5,install:6,import:50:2,close,higher");
   ScopedEnvironment record(L"FAKE_SETUP_RESULT", (TempDir() + L"fake_setup_record.json").c_str());
   int32_t exit_code = 0;
@@ -396,7 +396,7 @@ TEST_F(InstallerTest, SetupMessagesReachTheProgressWindowTheSetupIsGiven) {
 }
 
 TEST_F(InstallerTest, DialogClosesOnlyAfterTheBrowserLeftByTheSetupIsGone) {
-  Installer installer(&observer, &brand, &distrib_info);
+  Installer installer(&observer, &brand, &distrib_info, CommandLine::Current());
   ScopedEnvironment hold(L"FAKE_SETUP_BROWSER_WINDOW_MS", L"2500");
   ScopedEnvironment record(L"FAKE_SETUP_RESULT", (TempDir() + L"fake_setup_record.json").c_str());
   ASSERT_TRUE(installer.RunProcessAndWait(L"\"" + FakeSetupPath() + L"\"", nullptr));
@@ -407,7 +407,7 @@ TEST_F(InstallerTest, DialogClosesOnlyAfterTheBrowserLeftByTheSetupIsGone) {
 }
 
 TEST_F(InstallerTest, StopEndsTheWaitForTheBrowserWithoutClosing) {
-  Installer installer(&observer, &brand, &distrib_info);
+  Installer installer(&observer, &brand, &distrib_info, CommandLine::Current());
   BrowserWindow browser;
   installer.SetWorkerThread(reinterpret_cast<HANDLE>(
       _beginthreadex(nullptr, 0, &WaitForBrowserThread, &installer, 0, nullptr)));
@@ -418,13 +418,13 @@ TEST_F(InstallerTest, StopEndsTheWaitForTheBrowserWithoutClosing) {
 }
 
 TEST_F(InstallerTest, StopWithoutWorkerThreadDoesNothing) {
-  Installer installer(nullptr, &brand, &distrib_info);
+  Installer installer(nullptr, &brand, &distrib_info, CommandLine::Current());
   installer.Stop();
   EXPECT_EQ(::WaitForSingleObject(installer.stop_event(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
 TEST_F(InstallerTest, AttemptReportCarriesEscapedUrlRedirectHostAndError) {
-  Installer installer(nullptr, &brand, &distrib_info);
+  Installer installer(nullptr, &brand, &distrib_info, CommandLine::Current());
   installer.ReportStatus(false, L"http://127.0.0.1:18080/browser/tavrix/browser-setup.arc", 1,
                          5000, L"internet_read-12002", L"http://mirror.example:8080/x/y?z=1");
   std::vector<std::wstring> sent = Messages(L"Installer::Download");
@@ -439,7 +439,7 @@ TEST_F(InstallerTest, AttemptReportCarriesEscapedUrlRedirectHostAndError) {
 }
 
 TEST_F(InstallerTest, CancelStopsAttemptReportsAndTheFinalOneSaysCancelled) {
-  Installer installer(nullptr, &brand, &distrib_info);
+  Installer installer(nullptr, &brand, &distrib_info, CommandLine::Current());
   installer.Cancel();
   installer.ReportStatus(false, L"http://127.0.0.1/", 2, 10, L"internet_read-1", L"");
   installer.ReportInstallationFinished(false);
@@ -452,7 +452,7 @@ TEST_F(InstallerTest, CancelStopsAttemptReportsAndTheFinalOneSaysCancelled) {
 }
 
 TEST_F(InstallerTest, FinalReportOfAFailureWithoutDownloadHasOnlyTheTime) {
-  Installer installer(nullptr, &brand, &distrib_info);
+  Installer installer(nullptr, &brand, &distrib_info, CommandLine::Current());
   installer.ReportInstallationFinished(false);
   std::vector<std::wstring> sent = Messages(L"Installer::Download");
   ASSERT_EQ(sent.size(), 1u);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "brand/file_bytes.h"
+#include "platform/file_bytes.h"
 #include "platform/path_util.h"
 #include "tests/verify/log_lines.h"
 #include "verify/tavrix_trust_verifier.h"

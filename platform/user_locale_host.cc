@@ -1,5 +1,5 @@
 // Host build: the user's region and language are whatever a test set.
-#include "brand/user_locale.h"
+#include "platform/user_locale.h"
 
 namespace lite_installer {
 namespace {

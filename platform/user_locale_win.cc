@@ -2,7 +2,7 @@
 // follows the LC_ALL environment variable of the process and the region the
 // value "Nation" of HKCU\Control Panel\International\Geo (Wine rewrites that
 // value whenever it starts under a different locale than the last time).
-#include "brand/user_locale.h"
+#include "platform/user_locale.h"
 
 #include <windows.h>
 

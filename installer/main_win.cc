@@ -11,7 +11,7 @@
 #include "installer/log.h"
 #include "platform/path_util.h"
 #include "platform/windows_version.h"
-#include "setup/installer.h"
+#include "setup/install_flow.h"
 
 namespace lite_installer {
 namespace {
@@ -20,10 +20,10 @@ constexpr wchar_t kFunction[] = L"wWinMain";
 constexpr wchar_t kLogFileName[] = L"\\lite_installer.log";
 
 // Silent mode: the installation runs to its end on this thread.
-int RunSilent(const BrandPackageInfo& brand_info, const DistribInfoParams& distrib_params) {
+int RunSilent(const CommandLine& command_line, const BrandPackageInfo& brand_info,
+              const DistribInfoParams& distrib_params) {
   LI_LOG(kLogInfo, kFunction, L"Installing in silent mode.");
-  Installer installer(nullptr, &brand_info, &distrib_params);
-  const CommandLine& command_line = CommandLine::Current();
+  Installer installer(nullptr, &brand_info, &distrib_params, command_line);
   // Windows 10 and later do not let a program make itself the default
   // browser, so the choice is dropped there whatever the switch says.
   installer.set_make_default(command_line.Has(switches::kMakeBrowserDefault) &&
@@ -64,9 +64,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   DistribInfoParams distrib_params;
   BrandPackageInfo brand_info(temp_dir);
-  SettleBrandConfiguration(brand_name, &distrib_params, &brand_info);
+  SettleBrandConfiguration(command_line, brand_name, &distrib_params, &brand_info);
 
-  int exit_code = silent ? RunSilent(brand_info, distrib_params)
+  int exit_code = silent ? RunSilent(command_line, brand_info, distrib_params)
                          : RunInteractive(brand_info, distrib_params);
 
   LI_LOG(kLogInfo, kFunction, L"Installer exit with code: ", exit_code);

@@ -1,6 +1,6 @@
 // LoadLocalizedString through FindResourceExW, which (unlike LoadStringW)
 // takes the language as an argument.
-#include "brand/localized_string.h"
+#include "platform/localized_string.h"
 
 #include <windows.h>
 

@@ -31,9 +31,11 @@ enum InstallResult : int32_t {
 class Installer {
  public:
   // The pointers are not owned and must outlive the installer; observer is
-  // null in silent mode. Writes the built-in data files (installer_data.h).
+  // null in silent mode. `command_line` is the installer's own (copied): the
+  // given setup, the data-file switches and everything passed on to the
+  // setup come from it. Writes the built-in data files (installer_data.h).
   Installer(InstallerObserver* observer, const BrandPackageInfo* brand,
-            const DistribInfoParams* distrib_info);
+            const DistribInfoParams* distrib_info, const CommandLine& command_line);
   // Stops the worker thread (at most 10 s) before anything is released.
   ~Installer();
   Installer(const Installer&) = delete;
@@ -93,6 +95,7 @@ class Installer {
   InstallerObserver* observer_;
   const BrandPackageInfo* brand_;
   const DistribInfoParams* distrib_info_;
+  const CommandLine command_line_;
   bool make_default_ = false;
   bool send_statistics_ = false;
   std::wstring temp_dir_;

@@ -6,7 +6,7 @@
 #include "installer/log.h"
 #include "platform/string_conversion.h"
 #include "setup/download_url.h"
-#include "setup/installer.h"
+#include "setup/install_flow.h"
 #include "setup/status_url.h"
 #include "setup/url_util.h"
 

@@ -1,7 +1,7 @@
 // Choosing and writing the setup's data files (Windows: resources).
 #include "setup/installer_data.h"
 
-#include "brand/bin_resource.h"
+#include "platform/bin_resource.h"
 #include "resources/installer_data_resources.h"
 
 namespace lite_installer {

@@ -5,7 +5,7 @@
 #include "installer/log.h"
 #include "platform/scoped_handle.h"
 #include "setup/download_progress.h"
-#include "setup/installer.h"
+#include "setup/install_flow.h"
 
 namespace lite_installer {
 namespace {

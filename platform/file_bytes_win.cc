@@ -1,5 +1,5 @@
 // Whole-file reads and writes through the Windows file API.
-#include "brand/file_bytes.h"
+#include "platform/file_bytes.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 // "BIN" resources of the program's module.
-#include "brand/bin_resource.h"
+#include "platform/bin_resource.h"
 
 #include <windows.h>
 
-#include "brand/file_bytes.h"
+#include "platform/file_bytes.h"
 #include "platform/string_conversion.h"
 
 namespace lite_installer {

@@ -2,13 +2,14 @@
 // permission, verification, the setup run, clean-up and the final report.
 // A setup is run only after VerifyDownloadedModule has accepted the very file
 // that is run.
-#include "setup/installer.h"
+#include "setup/install_flow.h"
 
 #include "installer/exit_codes.h"
 #include "installer/log.h"
 #include "installer/registry_values.h"
 #include "platform/clock.h"
 #include "platform/guid.h"
+#include "platform/path_util.h"
 #include "platform/string_conversion.h"
 #include "setup/download_retry_loop.h"
 #include "setup/download_url.h"
@@ -86,13 +87,14 @@ class SetupDownloadSeam : public DownloadAttemptSeam {
 }  // namespace
 
 Installer::Installer(InstallerObserver* observer, const BrandPackageInfo* brand,
-                     const DistribInfoParams* distrib_info)
+                     const DistribInfoParams* distrib_info, const CommandLine& command_line)
     : observer_(observer),
       brand_(brand),
       distrib_info_(distrib_info),
+      command_line_(command_line),
       temp_dir_(brand->temp_dir()),
       result_(kExitSetupNotRun) {
-  InstallerDataPaths paths = PrepareInstallerDataFiles(CommandLine::Current(), temp_dir_);
+  InstallerDataPaths paths = PrepareInstallerDataFiles(command_line_, temp_dir_);
   installer_data_path_ = paths.installer_data;
   clids_file_path_ = paths.clids_file;
   stop_event_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -149,12 +151,12 @@ void Installer::CleanUpAfterSuccess() {
 int32_t Installer::InstallBrowser() {
   const int64_t start = WallClockNow();
   LI_LOG(kLogInfo, kInstallBrowser, L"Install Browser.");
-  const std::wstring given = CommandLine::Current().Value(switches::kBrowserSetup);
+  const std::wstring given = command_line_.Value(switches::kBrowserSetup);
   LI_LOG(kLogInfo, kInstallBrowser, L"Pre-downloaded module: ", given);
 
   DownloadedFile downloaded_file;
   std::wstring module(given.c_str());  // up to the first NUL
-  if (!module.empty() && ::GetFileAttributesW(module.c_str()) != INVALID_FILE_ATTRIBUTES) {
+  if (!module.empty() && PathExists(module)) {
     // Verified, held and run by its full path: a relative name would let the
     // module loader and CreateProcessW search the installer's own folder first
     // and so look at (or run) a different file than the one checked here.
@@ -202,7 +204,7 @@ int32_t Installer::InstallBrowser() {
   if (!RunSetup(module)) return kInstallFailed;
   install_time_ = WallClockNow() - install_start;
 
-  if (CommandLine::Current().Has(switches::kDoNotLaunchBrowser) && observer_) {
+  if (command_line_.Has(switches::kDoNotLaunchBrowser) && observer_) {
     observer_->SetProgress(kFinishedPercent);
     observer_->CloseWindow();
     observer_ = nullptr;
@@ -245,7 +247,7 @@ CommandLine Installer::BuildSetupCommandLine(const std::wstring& setup_path) con
   values.distrib_info_file_path = distrib_info_->distrib_file_path();
   values.make_default = make_default_;
   values.send_statistics = send_statistics_;
-  return lite_installer::BuildSetupCommandLine(CommandLine::Current(), values);
+  return lite_installer::BuildSetupCommandLine(command_line_, values);
 }
 
 bool Installer::RunSetup(const std::wstring& setup_path) {

@@ -1,6 +1,6 @@
 // Walking a string-table block; portable, and bounded by the block's size so
 // that a damaged resource cannot make it read past the block.
-#include "brand/localized_string.h"
+#include "platform/localized_string.h"
 
 namespace lite_installer {
 namespace {

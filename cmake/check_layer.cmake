@@ -1,0 +1,25 @@
+# Refuses a file of a layer that includes a folder of a higher layer (see
+# Layers.cmake). Run as: cmake -DLAYER=<name> -DFILES=<list file>
+#   -DALLOWED=<dir,dir,...> -DSTAMP=<file> -P check_layer.cmake
+string(REPLACE "," ";" allowed "${ALLOWED}")
+cmake_minimum_required(VERSION 3.16)
+file(STRINGS ${FILES} files)
+set(faults)
+foreach(file ${files})
+  file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]*\"")
+  foreach(line ${includes})
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*$" "\\1" included "${line}")
+    if(NOT included MATCHES "/")
+      continue()  # a file beside this one
+    endif()
+    string(REGEX REPLACE "/.*$" "" folder "${included}")
+    if(NOT folder IN_LIST allowed)
+      list(APPEND faults "${file}: includes \"${included}\"")
+    endif()
+  endforeach()
+endforeach()
+if(faults)
+  string(REPLACE ";" "\n  " text "${faults}")
+  message(FATAL_ERROR "${LAYER} may include only ${ALLOWED}; it reaches up:\n  ${text}")
+endif()
+file(WRITE ${STAMP} "ok\n")
