@@ -12,6 +12,8 @@
 #include "platform/path_util.h"
 #include "platform/windows_version.h"
 #include "setup/install_flow.h"
+#include "ui/installer_dialog.h"
+#include "ui/ui_environment.h"
 
 namespace lite_installer {
 namespace {
@@ -36,13 +38,29 @@ int RunSilent(const CommandLine& command_line, const BrandPackageInfo& brand_inf
   return installer.result();
 }
 
-// Interactive mode needs the installer dialog, which this build does not have
-// yet. Nothing is installed without the user's consent, so the run ends with
-// the installer's initial result and says why.
-int RunInteractive(const BrandPackageInfo& brand_info, const DistribInfoParams& distrib_params) {
-  LI_LOG(kLogWarning, kFunction,
-         L"The installer dialog is not part of this build; nothing was installed.");
-  return kExitSetupNotRun;
+// Interactive mode: the installer dialog, whose worker thread downloads
+// while the welcome screen is shown. `worker_running` says whether the
+// worker was still running after the dialog's stop ran out: then nothing it
+// uses may be freed, and the dialog object is left to the end of the process.
+int RunInteractive(const CommandLine& command_line, const BrandPackageInfo& brand_info,
+                   const DistribInfoParams& distrib_params, bool* worker_running) {
+  auto* dialog = new InstallerDialog(brand_info, distrib_params, command_line);
+  HWND owner = ::GetActiveWindow();
+  const INT_PTR result = dialog->Run(owner);
+  int exit_code = kExitCancelled;
+  if (result == 1) {
+    exit_code = dialog->installer_result();
+  } else {
+    LI_LOG(kLogInfo, kFunction, L"User cancelled installation.");
+  }
+  if (dialog->StopInstallation()) {
+    delete dialog;
+  } else {
+    *worker_running = true;
+    LI_LOG(kLogWarning, kFunction,
+           L"The installation did not stop within 10 seconds; the process ends without it.");
+  }
+  return exit_code;
 }
 
 }  // namespace
@@ -50,6 +68,7 @@ int RunInteractive(const BrandPackageInfo& brand_info, const DistribInfoParams& 
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace lite_installer;
+  UiEnvironmentOwner ui_environment_owner;
   // The log path names the folder even when it was left empty, so the log
   // then lands at the root of the current drive.
   SetLogPath(GetTemporaryDirectoryPath() + kLogFileName);
@@ -66,9 +85,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   BrandPackageInfo brand_info(temp_dir);
   SettleBrandConfiguration(command_line, brand_name, &distrib_params, &brand_info);
 
-  int exit_code = silent ? RunSilent(command_line, brand_info, distrib_params)
-                         : RunInteractive(brand_info, distrib_params);
+  bool worker_running = false;
+  const int exit_code =
+      silent ? RunSilent(command_line, brand_info, distrib_params)
+             : RunInteractive(command_line, brand_info, distrib_params, &worker_running);
 
   LI_LOG(kLogInfo, kFunction, L"Installer exit with code: ", exit_code);
+  if (worker_running) {
+    // The worker still uses the installer and the brand configuration: end
+    // the process here, before anything of this frame is destroyed
+    // (ExitProcess ends the other threads first).
+    ui_environment_owner.ShutDownNow();
+    ::ExitProcess(static_cast<UINT>(exit_code));
+  }
   return exit_code;
 }

@@ -57,8 +57,10 @@ class Installer {
   // Interactive only: returns on stop, or closes the window once the
   // installed browser's message window is gone.
   void WaitForMessageWindow();
-  // With a worker thread: sets the stop event and waits at most 10 s for it.
-  void Stop();
+  // With a worker thread: sets the stop event and waits at most 10 s for it
+  // (after one wait that ran out, no more). True when there is no worker or
+  // it has ended; false when it still runs and uses this object.
+  bool Stop();
 
   void ReportStatus(bool success, const std::wstring& url, int32_t attempt, int32_t downloaded,
                     const std::wstring& error_text, const std::wstring& redirect_url);
@@ -104,6 +106,7 @@ class Installer {
   std::wstring installation_id_;
   std::atomic<int32_t> result_;
   ScopedHandle worker_thread_;
+  bool stop_wait_ran_out_ = false;
   ScopedHandle stop_event_;
   ScopedHandle install_event_;
   std::atomic<int32_t> cancel_count_{0};

@@ -103,10 +103,13 @@ Installer::Installer(InstallerObserver* observer, const BrandPackageInfo* brand,
 
 Installer::~Installer() { Stop(); }
 
-void Installer::Stop() {
-  if (!worker_thread_.IsValid()) return;
+bool Installer::Stop() {
+  if (!worker_thread_.IsValid()) return true;
   ::SetEvent(stop_event_.Get());
-  ::WaitForSingleObject(worker_thread_.Get(), kStopWaitMs);
+  const DWORD wait = stop_wait_ran_out_ ? 0 : kStopWaitMs;
+  if (::WaitForSingleObject(worker_thread_.Get(), wait) == WAIT_OBJECT_0) return true;
+  stop_wait_ran_out_ = true;
+  return false;
 }
 
 unsigned __stdcall Installer::WorkerThread(void* installer) {

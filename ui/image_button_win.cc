@@ -1,0 +1,65 @@
+// Drawing of the image buttons at the pre-erase stage of custom draw.
+#include "ui/image_button.h"
+
+#include <string>
+
+#include "ui/scoped_gdi.h"
+
+namespace lite_installer {
+namespace {
+
+constexpr int kFrameCount = 3;
+enum Frame { kNormal = 0, kHot = 1, kPressed = 2 };
+
+std::wstring WindowText(HWND window) {
+  const int length = ::GetWindowTextLengthW(window);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  text.resize(static_cast<size_t>(::GetWindowTextW(window, &text[0], length + 1)));
+  return text;
+}
+
+}  // namespace
+
+ImageButton::ImageButton(const ImageButtonStyle& style, HFONT font, HWND button,
+                         const ScaledImage* background)
+    : style_(style), font_(font), button_(button), background_(background) {
+  strip_.Load(style.strip_id);
+}
+
+SIZE ImageButton::GetFrameSize() const {
+  SIZE size = strip_.GetLogicalSize();
+  size.cx /= kFrameCount;
+  return size;
+}
+
+void ImageButton::OnCustomDraw(const NMCUSTOMDRAW& draw) const {
+  if (draw.dwDrawStage != CDDS_PREERASE) return;
+  HDC dc = draw.hdc;
+  const RECT& item = draw.rc;
+  RECT in_parent = item;
+  ::MapWindowPoints(button_, ::GetParent(button_), reinterpret_cast<POINT*>(&in_parent), 2);
+  if (background_) {
+    background_->Draw(dc, item.left, item.top, item.right - item.left, item.bottom - item.top,
+                      style_.background_offset.x + in_parent.left,
+                      style_.background_offset.y + in_parent.top, item.right - item.left,
+                      item.bottom - item.top);
+  }
+  const bool pressed = (draw.uItemState & CDIS_SELECTED) != 0;
+  const int frame = pressed ? kPressed : (draw.uItemState & CDIS_HOT) ? kHot : kNormal;
+  const SIZE frame_size = GetFrameSize();
+  strip_.Draw(dc, item.left, item.top, frame_size.cx, frame_size.cy, frame * frame_size.cx, 0,
+              frame_size.cx, frame_size.cy);
+
+  const std::wstring text = WindowText(button_);
+  if (text.empty()) return;
+  RECT text_rect = {item.left + style_.text_insets.left, item.top + style_.text_insets.top,
+                    item.right - style_.text_insets.right, item.bottom - style_.text_insets.bottom};
+  if (pressed) ::OffsetRect(&text_rect, style_.pressed_offset.x, style_.pressed_offset.y);
+  ScopedSelection selected(dc, font_);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, style_.text_color);
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &text_rect,
+              DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+}
+
+}  // namespace lite_installer
