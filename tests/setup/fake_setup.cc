@@ -10,7 +10,8 @@
 //   FAKE_SETUP_EXIT_CODE  exit code in decimal (default 0)
 //   FAKE_SETUP_POST       comma list of messages to post, in order:
 //                         "install:<step>", "import:<percent>:<stage>",
-//                         "close", "higher"
+//                         "close", "higher", and "wait:<ms>" to pause there
+//                         (a long pause keeps the setup running)
 //   FAKE_SETUP_BROWSER_WINDOW_MS  a helper process keeps a message-only window
 //                         "TavrixBrowser_MessageWindow" for this long
 #include <windows.h>
@@ -124,6 +125,10 @@ json_t* PostOne(HWND window, const std::wstring& entry) {
   LPARAM l = parts.size() > 2 ? static_cast<LPARAM>(_wtoi(parts[2].c_str())) : 0;
   json_t* record = json_object();
   json_object_set_new(record, "message", json_string(Utf8(entry).c_str()));
+  if (kind == L"wait") {
+    ::Sleep(static_cast<DWORD>(w));
+    return record;
+  }
   BOOL posted = FALSE;
   if (name) posted = ::PostMessageW(window, ::RegisterWindowMessageW(name), w, l);
   json_object_set_new(record, "posted", posted ? json_true() : json_false());

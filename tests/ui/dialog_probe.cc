@@ -4,7 +4,8 @@
 // for each dialog, its child controls (id, class, text, visibility,
 // rectangle in the dialog's client area) and the progress bar's position and
 // range. `dialog_probe [--wait <title> <ms>]` first waits until a visible
-// dialog with that title exists.
+// dialog with that title exists; `dialog_probe --post <title> <message>
+// <wparam> <lparam>` (numbers in decimal) posts a message to it instead.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -136,7 +137,21 @@ bool HasVisibleDialog(const std::wstring& title) {
 
 }  // namespace
 
+HWND VisibleDialog(const std::wstring& title) {
+  for (HWND dialog : CollectWindows().dialogs)
+    if (::IsWindowVisible(dialog) && Text(dialog) == title) return dialog;
+  return nullptr;
+}
+
 int wmain(int argc, wchar_t** argv) {
+  if (argc >= 6 && std::wstring(argv[1]) == L"--post") {
+    HWND dialog = VisibleDialog(argv[2]);
+    const BOOL posted = dialog && ::PostMessageW(dialog, static_cast<UINT>(_wtoi(argv[3])),
+                                                 static_cast<WPARAM>(_wtoi(argv[4])),
+                                                 static_cast<LPARAM>(_wtoi(argv[5])));
+    std::printf("{\"posted\": %s}\n", posted ? "true" : "false");
+    return posted ? 0 : 1;
+  }
   if (argc >= 4 && std::wstring(argv[1]) == L"--wait") {
     const DWORD deadline = ::GetTickCount() + static_cast<DWORD>(_wtoi(argv[3]));
     while (!HasVisibleDialog(argv[2]) && static_cast<int>(deadline - ::GetTickCount()) > 0)

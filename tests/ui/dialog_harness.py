@@ -1,0 +1,265 @@
+"""Support for the tests that drive the installer dialog under Wine: a
+virtual X display with a compositor, the prefix settings the dialogs need
+(unmanaged windows, Arial-metric and CJK fonts, a recording web browser), an
+installer started in the background whose full exit code is read at the
+end, the dialog's state read from outside through Win32 (dialog_probe.exe),
+real input through xdotool, and screenshots read as pixels.
+
+Needs tests/wine on PYTHONPATH and the Wine test environment (LI_WINEPREFIX,
+LI_WIN_BUILD_DIR, LI_SOURCE_DIR); Xvfb, xcompmgr, xdotool, xwd and convert on
+the machine.
+"""
+import json
+import os
+import re
+import subprocess
+import tempfile
+import time
+
+import winelib
+
+PROBE = os.path.join(winelib.BIN, "dialog_probe.exe")
+RUNNER = os.path.join(winelib.BIN, "exit_code_runner.exe")
+URL_RECORDER = os.path.join(winelib.BIN, "url_recorder.exe")
+TITLE = "Tavrix"
+
+# Control ids of the dialogs.
+INSTALL, CANCEL, TITLE_TEXT, MAKE_DEFAULT, SEND_STATISTICS = 1, 1010, 1000, 1002, 1003
+PROGRESS, TIME_LEFT, LICENSE_LINK, PRIVACY_LINK, PLAIN_TEXT = 1012, 1013, 1020, 1021, -1
+
+
+class Display:
+    """Xvfb (-noreset, 24-bit) with xcompmgr on a free display number."""
+
+    def __init__(self, width=1280, height=800):
+        self.size = (width, height)
+        self.number = next(n for n in range(91, 200)
+                           if not os.path.exists("/tmp/.X11-unix/X%d" % n)
+                           and not os.path.exists("/tmp/.X%d-lock" % n))
+        self.name = ":%d" % self.number
+        self._processes = []
+
+    def __enter__(self):
+        self._processes.append(subprocess.Popen(
+            ["Xvfb", self.name, "-screen", "0", "%dx%dx24" % self.size, "-nolisten", "tcp",
+             "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        if not winelib.wait_for(lambda: os.path.exists("/tmp/.X11-unix/X%d" % self.number), 10):
+            raise RuntimeError("Xvfb did not start on " + self.name)
+        self._processes.append(subprocess.Popen(["xcompmgr"], env=self.env(),
+                                                stdout=subprocess.DEVNULL,
+                                                stderr=subprocess.DEVNULL))
+        return self
+
+    def __exit__(self, *exc):
+        for p in reversed(self._processes):
+            p.kill()
+            p.wait()
+
+    def env(self, extra=None):
+        e = dict(os.environ)
+        e["DISPLAY"] = self.name
+        e.update(extra or {})
+        return e
+
+    def tool(self, *argv):
+        return subprocess.run(list(argv), env=self.env(), stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, timeout=30).stdout.decode()
+
+    def screenshot(self, path=None):
+        """The whole screen as an Image; also saved as PNG when `path` is given."""
+        xwd = subprocess.run(["xwd", "-root", "-silent", "-display", self.name],
+                             stdout=subprocess.PIPE, timeout=30, check=True).stdout
+        if path:
+            subprocess.run(["convert", "xwd:-", "png:" + path], input=xwd, timeout=30,
+                           check=True)
+        ppm = subprocess.run(["convert", "xwd:-", "ppm:-"], input=xwd, stdout=subprocess.PIPE,
+                             timeout=30, check=True).stdout
+        return Image.from_ppm(ppm)
+
+
+class Image:
+    """RGB pixels of a screenshot or of an image file (through convert)."""
+
+    def __init__(self, width, height, rgb):
+        self.width, self.height, self.rgb = width, height, rgb
+
+    @classmethod
+    def from_ppm(cls, data):
+        # "P6", width, height, maximum, each after blanks or "#" comments.
+        m = re.match(rb"P6(?:\s+|#[^\n]*\n)*(\d+)(?:\s+|#[^\n]*\n)*(\d+)"
+                     rb"(?:\s+|#[^\n]*\n)*(\d+)\s", data)
+        width, height = int(m.group(1)), int(m.group(2))
+        return cls(width, height, data[m.end():m.end() + width * height * 3])
+
+    @classmethod
+    def from_file(cls, path, background="white"):
+        """An image file flattened over `background` (for images with alpha)."""
+        ppm = subprocess.run(["convert", path, "-background", background, "-flatten", "ppm:-"],
+                             stdout=subprocess.PIPE, timeout=30, check=True).stdout
+        return cls.from_ppm(ppm)
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.rgb[i:i + 3])
+
+    def region(self, left, top, width, height):
+        return [self.pixel(x, y) for y in range(top, top + height)
+                for x in range(left, left + width)]
+
+
+def prepare_prefix():
+    """Settings of the test prefix for dialogs: windows without a window
+    manager (else every modal dialog takes 2 s to end), "Arial" as the
+    metric-compatible Liberation Sans with CJK fonts linked behind it, and a
+    recording handler for http addresses."""
+    reg = winelib.reg
+    reg("add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/t", "REG_SZ", "/d", "N", "/f")
+    reg("add", r"HKCU\Software\Wine\Fonts\Replacements", "/v", "Arial", "/t", "REG_SZ", "/d",
+        "Liberation Sans", "/f")
+    reg("add", r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink", "/v",
+        "Liberation Sans", "/t", "REG_MULTI_SZ", "/d",
+        r"wqy-microhei.ttc,WenQuanYi Micro Hei\0wqy-microhei.ttc,WenQuanYi Micro Hei Light", "/f")
+    command = '"%s" "%%1"' % winelib.win_path(URL_RECORDER)
+    for scheme in ("http", "https"):
+        reg("add", r"HKCU\Software\Classes\%s\shell\open\command" % scheme, "/ve", "/d", command,
+            "/f")
+
+
+class Run:
+    """lite_installer.exe started in the background on the display; `wait`
+    gives its full exit code."""
+
+    def __init__(self, display, *switches, extra_env=None):
+        self.display = display
+        self._out = tempfile.TemporaryFile()
+        line = '"%s" %s' % (winelib.win_path(winelib.INSTALLER), " ".join(switches))
+        env = winelib.env(dict(extra_env or {}, LI_RUN_COMMAND_LINE=line.strip(),
+                               DISPLAY=display.name))
+        self.started = time.time()
+        self._process = subprocess.Popen(["wine", RUNNER], env=env, stdout=self._out,
+                                         stderr=subprocess.DEVNULL)
+
+    def running(self):
+        return self._process.poll() is None
+
+    def wait(self, timeout=60):
+        """The exit code; raises when the run did not end within `timeout`."""
+        self._process.wait(timeout=timeout)
+        self._out.seek(0)
+        m = re.search(rb"exit=(-?\d+)", self._out.read())
+        if not m:
+            raise RuntimeError("the runner printed no exit code")
+        return int(m.group(1))
+
+
+def probe(display, wait_title=None, timeout_ms=0):
+    argv = [PROBE] + (["--wait", wait_title, str(timeout_ms)] if wait_title else [])
+    p = winelib.wine(argv, timeout=60, extra_env={"DISPLAY": display.name})
+    return json.loads(p.stdout)
+
+
+def post(display, message, wparam=0, lparam=0, title=TITLE):
+    p = winelib.wine([PROBE, "--post", title, str(message), str(wparam), str(lparam)],
+                     timeout=60, extra_env={"DISPLAY": display.name})
+    return json.loads(p.stdout)["posted"]
+
+
+def visible_dialogs(state, title=None):
+    return [d for d in state["dialogs"]
+            if d["visible"] and (title is None or d["title"] == title)]
+
+
+def wait_for_state(display, predicate, timeout=20.0, what="the dialog state"):
+    """Probes until predicate(state) is true; returns that state."""
+    end = time.time() + timeout
+    state = None
+    while time.time() < end:
+        state = probe(display)
+        if predicate(state):
+            return state
+        time.sleep(0.2)
+    raise AssertionError("timed out waiting for %s; last state: %s"
+                         % (what, json.dumps(state)[:2000]))
+
+
+def installer_dialog(state):
+    """The visible installer dialog (title "Tavrix", with a progress bar)."""
+    for d in visible_dialogs(state, TITLE):
+        if control(d, PROGRESS) is not None:
+            return d
+    return None
+
+
+def wait_for_installer_dialog(display, timeout=30.0, width=None):
+    state = wait_for_state(
+        display, lambda s: installer_dialog(s) is not None and
+        (width is None or size(installer_dialog(s))[0] == width), timeout,
+        "the installer dialog" + (" %d wide" % width if width else ""))
+    return installer_dialog(state), state
+
+
+def control(dialog, control_id):
+    for c in dialog["controls"]:
+        if c["id"] == control_id:
+            return c
+    return None
+
+
+def controls(dialog, control_id):
+    return [c for c in dialog["controls"] if c["id"] == control_id]
+
+
+def size(window):
+    r = window["rect"]
+    return r[2] - r[0], r[3] - r[1]
+
+
+def centre(dialog, c):
+    """Screen point at the middle of control c of the dialog."""
+    r = c["rect"]
+    return dialog["rect"][0] + (r[0] + r[2]) // 2, dialog["rect"][1] + (r[1] + r[3]) // 2
+
+
+def click(display, dialog, control_id):
+    x, y = centre(dialog, control(dialog, control_id))
+    display.tool("xdotool", "mousemove", "--sync", str(x), str(y))
+    time.sleep(0.2)
+    display.tool("xdotool", "click", "1")
+
+
+def hover(display, x, y, seconds=1.5):
+    """Keeps the pointer at (x, y) for a while, moving it by a pixel now and
+    then: under Wine a button turns hot only after a few moves over it
+    (measured: one move and a wait of seconds leaves it normal)."""
+    display.tool("xdotool", "mousemove", "--sync", str(x), str(y))
+    steps = max(1, int(seconds / 0.3))
+    for i in range(steps):
+        time.sleep(seconds / steps)
+        display.tool("xdotool", "mousemove", "--sync", str(x + (i % 2)), str(y))
+
+
+def press(display, *keys, title=TITLE):
+    """Real key presses into the window with that title, after focusing it."""
+    ids = display.tool("xdotool", "search", "--onlyvisible", "--name", "^%s$" % title).split()
+    if not ids:
+        raise AssertionError("no X window titled %r" % title)
+    display.tool("xdotool", "windowfocus", "--sync", ids[-1])
+    time.sleep(0.2)
+    display.tool("xdotool", "key", "--clearmodifiers", *keys)
+
+
+def recorded_urls(record_path):
+    if not os.path.exists(record_path):
+        return []
+    with open(record_path, encoding="utf-8") as f:
+        return [line.rstrip("\n") for line in f if line.strip()]
+
+
+def clicks(click_server, name):
+    """The values of click statistic `name` that the click server received."""
+    values = []
+    for request in click_server.requests():
+        for part in request.uri.split("?", 1)[-1].replace("/", "&").split("&"):
+            if part.startswith(name + "="):
+                values.append(part[len(name) + 1:])
+    return values
