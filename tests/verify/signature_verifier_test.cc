@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/verify/log_lines.h"
+#include "tests/support/log_reader.h"
 #include "verify/base64_decode.h"
 
 namespace lite_installer {
 namespace {
+
+// Each line written since the last call as "LEVEL Function: message".
+std::vector<std::wstring> TakeLogLines() { return BriefLines(TakeLogEntries()); }
 
 // The public half of a throwaway key; its private half was never kept.
 constexpr char kPublicKey[] =
@@ -59,7 +62,7 @@ const wchar_t kBadSignature[] =
 
 class SignatureVerifierTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { StartLogFile(L"signature_verifier_test"); }
+  static void SetUpTestSuite() { StartTestLog(L"signature_verifier_test"); }
   void SetUp() override { TakeLogLines(); }
 
   bool Verify(const std::vector<uint8_t>& signature, const std::vector<uint8_t>& key,
