@@ -27,7 +27,8 @@ TEST(BrandWithoutPackages, BothPackagesMissingLeavesEverythingToTheDefaults) {
   std::vector<LogEntry> log = TakeLogEntries();
   std::vector<std::pair<std::wstring, std::wstring>> lines;
   for (const LogEntry& m : log) {
-    if (m.function == L"BrandPackageInfo::GetInfoFromResources") lines.emplace_back(m.level, m.message);
+    if (m.function == L"BrandPackageInfo::GetInfoFromResources")
+      lines.emplace_back(m.level, m.message);
   }
   EXPECT_THAT(lines, ElementsAre(std::make_pair(L"WARNING", L"Partner package is empty."),
                                  std::make_pair(L"INFO", L"Fetching definedua_uk package"),
