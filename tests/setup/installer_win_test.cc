@@ -16,6 +16,7 @@
 
 #include "build_config.h"
 #include "installer/registry_values.h"
+#include "platform/scoped_handle.h"
 #include "platform/string_conversion.h"
 #include "tests/setup/recording_observer.h"
 #include "tests/support/log_reader.h"
@@ -361,10 +362,27 @@ TEST_F(InstallerTest, DialogClosesOnlyAfterTheBrowserLeftByTheSetupIsGone) {
 TEST_F(InstallerTest, StopEndsTheWaitForTheBrowserWithoutClosing) {
   Installer installer(&observer, &brand, &distrib_info, CommandLine::Current());
   BrowserWindow browser;
-  installer.SetWorkerThread(reinterpret_cast<HANDLE>(
-      _beginthreadex(nullptr, 0, &WaitForBrowserThread, &installer, 0, nullptr)));
-  ::Sleep(300);
+  ASSERT_TRUE(browser.exists());
+  HANDLE worker = reinterpret_cast<HANDLE>(
+      _beginthreadex(nullptr, 0, &WaitForBrowserThread, &installer, 0, nullptr));
+  ASSERT_NE(worker, nullptr);
+  // The installer closes the handle it is given; this one stays ours.
+  HANDLE copy = nullptr;
+  ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), worker, ::GetCurrentProcess(), &copy, 0,
+                                FALSE, DUPLICATE_SAME_ACCESS));
+  ScopedHandle watched(copy);
+  installer.SetWorkerThread(worker);
+  // While the window exists the worker keeps waiting.
+  EXPECT_EQ(::WaitForSingleObject(watched.Get(), 300), static_cast<DWORD>(WAIT_TIMEOUT));
+  const DWORD start = ::GetTickCount();
   installer.Stop();
+  // Stop returns after its wait either way: the worker must have ended, and
+  // long before the wait's 10 s bound.
+  EXPECT_EQ(::WaitForSingleObject(watched.Get(), 0), WAIT_OBJECT_0);
+  DWORD exit_code = STILL_ACTIVE;
+  EXPECT_TRUE(::GetExitCodeThread(watched.Get(), &exit_code));
+  EXPECT_EQ(exit_code, 0u);
+  EXPECT_LT(::GetTickCount() - start, 5000u);
   EXPECT_EQ(::WaitForSingleObject(installer.stop_event(), 0), WAIT_OBJECT_0);
   EXPECT_TRUE(observer.calls.empty());
 }
