@@ -32,6 +32,8 @@ std::wstring TakeNewLogText() {
   for (size_t i = 0; i < text.size(); ++i)
     text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
                                    (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+  // Shorter than what was read: the log was rotated at 1 MiB and starts anew.
+  if (text.size() < g_consumed) g_consumed = 0;
   if (g_consumed == 0 && !text.empty() && text[0] == kByteOrderMark) g_consumed = 1;
   // Each line reaches the file in one write; only whole lines are handed over.
   const size_t end = text.rfind(L'\n');
