@@ -36,7 +36,8 @@ endif()
 
 # li_add_unit_test(<name> <sources...>): a GoogleTest binary of the current
 # build. Host binaries run directly; Windows binaries are run under Wine by the
-# host build (tests/CMakeLists.txt registers them by name).
+# host build (tests/CMakeLists.txt registers them by name). Every one has the
+# shared test support (tests/support) at hand.
 function(li_add_unit_test name)
   if(NOT LI_HAVE_GTEST)
     return()
@@ -44,9 +45,9 @@ function(li_add_unit_test name)
   add_executable(${name} ${ARGN})
   if(WIN32)
     # No -municode: gtest_main provides main(), not wmain().
-    target_link_libraries(${name} PRIVATE li_layers gmock gtest_main ${LI_STATIC_LINK})
+    target_link_libraries(${name} PRIVATE li_layers li_test_support gmock gtest_main ${LI_STATIC_LINK})
   else()
-    target_link_libraries(${name} PRIVATE li_layers GTest::gtest_main GTest::gmock)
+    target_link_libraries(${name} PRIVATE li_layers li_test_support GTest::gtest_main GTest::gmock)
     add_test(NAME host.${name} COMMAND ${name})
   endif()
 endfunction()

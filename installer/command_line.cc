@@ -9,6 +9,9 @@ namespace {
 constexpr const wchar_t* kSwitchPrefixes[] = {L"--", L"-", L"/"};
 constexpr wchar_t kSeparator = L'=';
 constexpr wchar_t kForceQuoting[] = L" \t\\\"";
+// A name with one of these (they come out of any unit whose low byte they
+// are) would split or open a quoted part where it is written unquoted.
+constexpr wchar_t kNameNeedsQuoting[] = L" \t\"";
 
 // The 27 units trimmed around arguments. U+200B is deliberately absent.
 constexpr wchar_t kWhitespace[] = {
@@ -53,7 +56,12 @@ void CommandLine::ParseArguments(int count, const wchar_t* const* arguments) {
     size_t eq = arg.find(kSeparator);
     std::wstring name = eq == std::wstring::npos ? arg : arg.substr(0, eq);
     std::wstring value = eq == std::wstring::npos ? std::wstring() : arg.substr(eq + 1);
-    Set(Narrow(name), value);
+    std::string key = Narrow(name);
+    // Any unit whose low byte is 0 (U+3000, say) narrows to a NUL: written
+    // back, it would end the setup's command line there, cutting off every
+    // switch after it. No switch is named so: dropped like a plain argument.
+    if (key.find('\0') != std::string::npos) continue;
+    Set(key, value);
   }
 }
 
@@ -89,8 +97,15 @@ void CommandLine::SetProgram(const std::wstring& path) { program_ = TrimWhitespa
 std::wstring CommandLine::ToString() const {
   std::wstring text = QuoteArgument(program_);
   for (const auto& entry : switches_) {
-    text += L" --";
-    text += Widen(entry.first);
+    const std::wstring name = L"--" + Widen(entry.first);
+    text += L' ';
+    if (name.find_first_of(kNameNeedsQuoting) != std::wstring::npos) {
+      // The whole switch in one quoted piece: unquoted, such a name would
+      // split in two or swallow the switches after it.
+      text += QuoteArgument(entry.second.empty() ? name : name + kSeparator + entry.second);
+      continue;
+    }
+    text += name;
     if (!entry.second.empty()) {
       text += kSeparator;
       text += QuoteArgument(entry.second);

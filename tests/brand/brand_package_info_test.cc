@@ -7,8 +7,9 @@
 
 #include "platform/user_locale.h"
 #include "build_config.h"
-#include "tests/brand/captured_log_messages.h"
+#include "platform/string_conversion.h"
 #include "tests/brand/virtual_slot.h"
+#include "tests/support/log_reader.h"
 
 namespace lite_installer {
 namespace {
@@ -17,14 +18,17 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 std::vector<std::string> Messages(const std::wstring& function) {
-  return CapturedMessages(function);
+  std::vector<std::string> out;
+  for (const std::wstring& message : MessagesOf(TakeLogEntries(), function))
+    out.push_back(Narrow(message));
+  return out;
 }
 
 class BrandConfigTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetUserLocaleForTesting("", 1033);
-    StartLogCapture();
+    StartTestLog(L"brand_test");
   }
   BrandPackageInfo info_{L"C:\\temp\\"};
 };
@@ -114,7 +118,7 @@ TEST_F(BrandConfigTest, MergeLogsTheEightValuesAsTheyStand) {
 
 TEST_F(BrandConfigTest, TextThatIsNotJsonStillLogsTheValuesReadSoFar) {
   info_.MergeConfig(R"({"brand_id": "tb"})");
-  StartLogCapture();
+  StartTestLog(L"brand_test");
   info_.MergeConfig("this is { not json");
   std::vector<std::string> messages = Messages(L"BrandPackageInfo::GetBrandInfo");
   ASSERT_EQ(messages.size(), 8u);
@@ -124,7 +128,7 @@ TEST_F(BrandConfigTest, TextThatIsNotJsonStillLogsTheValuesReadSoFar) {
 TEST_F(BrandConfigTest, ClearEmptiesEverythingAndLogs) {
   info_.MergeConfig(R"({"brand_id": "x", "languages": {"interface": "ru", "autodetection": false},
                        "background_url": "b"})");
-  StartLogCapture();
+  StartTestLog(L"brand_test");
   info_.Clear();
   EXPECT_THAT(Messages(L"BrandPackageInfo::Clear"), ElementsAre("Reset brand info."));
   EXPECT_EQ(info_.brand_id(), "");

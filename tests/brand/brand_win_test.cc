@@ -23,7 +23,7 @@
 #include "tests/brand/distrib_test_image.h"
 #include "tests/brand/test_package_ids.h"
 #include "tests/brand/virtual_slot.h"
-#include "tests/brand/windows_log_reader.h"
+#include "tests/support/log_reader.h"
 
 namespace lite_installer {
 namespace {
@@ -49,10 +49,10 @@ class LogTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     static bool started = false;
-    if (!started) StartLogFile(L"brand_win_test");
+    if (!started) StartTestLog(L"brand_win_test");
     started = true;
   }
-  void SetUp() override { TakeLogMessages(); }
+  void SetUp() override { TakeLogEntries(); }
 };
 
 // --- Cabinet extraction ----------------------------------------------------
@@ -148,27 +148,27 @@ TEST_F(BrandPackageReading, PartnerWinsOverBrandAndNestedOverTopLevel) {
   // The partner's nested value is no boolean, so its top-level true counts
   // before the brand's nested false.
   EXPECT_TRUE(info.UseAlternateInstallerTitle());
-  EXPECT_EQ(TextsOf(TakeLogMessages(), L"BrandPackageInfo::GetBrandInfo").size(), 16u);
+  EXPECT_EQ(MessagesOf(TakeLogEntries(), L"BrandPackageInfo::GetBrandInfo").size(), 16u);
 }
 
 TEST_F(BrandPackageReading, WrongConfigNameReadsAndLogsNothing) {
   BrandPackageInfo info(TempDir());
   info.GetBrandInfo(Package(TEST_PACKAGE_PRECEDENCE_BRAND), "partner_config");
   EXPECT_EQ(info.brand_id(), "");
-  EXPECT_THAT(TakeLogMessages(), IsEmpty());
+  EXPECT_THAT(TakeLogEntries(), IsEmpty());
 }
 
 TEST_F(BrandPackageReading, PackageThatIsNotACabinetReadsAndLogsNothing) {
   BrandPackageInfo info(TempDir());
   info.GetBrandInfo(Package(TEST_PACKAGE_NOT_A_CABINET), "brand_config");
   info.GetBrandInfo(Package(TEST_PACKAGE_ABSURD_SIZE), "brand_config");
-  EXPECT_THAT(TakeLogMessages(), IsEmpty());
+  EXPECT_THAT(TakeLogEntries(), IsEmpty());
 }
 
 TEST_F(BrandPackageReading, ConfigThatIsNotJsonStillLogsItsEightLines) {
   BrandPackageInfo info(TempDir());
   info.GetBrandInfo(Package(TEST_PACKAGE_NOT_JSON), "brand_config");
-  EXPECT_EQ(TextsOf(TakeLogMessages(), L"BrandPackageInfo::GetBrandInfo").size(), 8u);
+  EXPECT_EQ(MessagesOf(TakeLogEntries(), L"BrandPackageInfo::GetBrandInfo").size(), 8u);
 }
 
 // --- Choosing packages among the resources ----------------------------------
@@ -180,21 +180,21 @@ std::wstring SizeText(int id) { return std::to_wstring(ReadBinResource(id).size(
 TEST_F(BrandPackageChoice, NoBrandNameTakesPartnerThenDefaultPackage) {
   BrandPackageInfo info(TempDir());
   info.GetInfo("");
-  std::vector<LogMessage> log = TakeLogMessages();
+  std::vector<LogEntry> log = TakeLogEntries();
   const std::wstring brand_path = TempDir() + L"BrandFile";
   const std::wstring partner_path = TempDir() + L"PartnerFile";
-  EXPECT_THAT(TextsOf(log, L"BrandPackageInfo::GetInfo"),
+  EXPECT_THAT(MessagesOf(log, L"BrandPackageInfo::GetInfo"),
               ElementsAre(L"Brand package path: " + brand_path,
                           L"Partner package path: " + partner_path));
-  EXPECT_THAT(TextsOf(log, L"BrandPackageInfo::GetInfoFromResources"),
+  EXPECT_THAT(MessagesOf(log, L"BrandPackageInfo::GetInfoFromResources"),
               ElementsAre(L"Extract Partner package: " + partner_path + L" [" +
                               SizeText(brand_package::kPartnerResource) + L"B]",
                           L"Fetching default package",
                           L"Extract Brand package: " + brand_path + L" [" +
                               SizeText(brand_package::kDefaultBrandResource) + L"B]"));
-  EXPECT_THAT(TextsOf(log, L"BrandPackageInfo::Clear"),
+  EXPECT_THAT(MessagesOf(log, L"BrandPackageInfo::Clear"),
               ElementsAre(L"Reset brand info.", L"Reset brand info."));
-  EXPECT_EQ(TextsOf(log, L"lite_installer::RemoveValueFromRegistry").size(), 3u);
+  EXPECT_EQ(MessagesOf(log, L"lite_installer::RemoveValueFromRegistry").size(), 3u);
 
   EXPECT_TRUE(info.partner_package_loaded());
   EXPECT_TRUE(info.brand_package_loaded());
@@ -213,8 +213,8 @@ TEST_F(BrandPackageChoice, NoBrandNameTakesPartnerThenDefaultPackage) {
 TEST_F(BrandPackageChoice, DefinedBrandNameTakesItsNamedPackage) {
   BrandPackageInfo info(TempDir());
   info.GetInfo("ua_uk");
-  std::vector<LogMessage> log = TakeLogMessages();
-  std::vector<std::wstring> lines = TextsOf(log, L"BrandPackageInfo::GetInfoFromResources");
+  std::vector<LogEntry> log = TakeLogEntries();
+  std::vector<std::wstring> lines = MessagesOf(log, L"BrandPackageInfo::GetInfoFromResources");
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[1], L"Fetching definedua_uk package");
   EXPECT_EQ(info.brand_id(), "ua");
@@ -226,9 +226,9 @@ TEST_F(BrandPackageChoice, DefinedBrandNameTakesItsNamedPackage) {
 TEST_F(BrandPackageChoice, CapitalisedAutoIsANameNotAutodetection) {
   BrandPackageInfo info(TempDir());
   info.GetInfo("Auto");
-  std::vector<LogMessage> log = TakeLogMessages();
-  EXPECT_THAT(TextsOf(log, L"`anonymous-namespace'::AutodetectBrandName"), IsEmpty());
-  std::vector<std::wstring> lines = TextsOf(log, L"BrandPackageInfo::GetInfoFromResources");
+  std::vector<LogEntry> log = TakeLogEntries();
+  EXPECT_THAT(MessagesOf(log, L"`anonymous-namespace'::AutodetectBrandName"), IsEmpty());
+  std::vector<std::wstring> lines = MessagesOf(log, L"BrandPackageInfo::GetInfoFromResources");
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[1], L"Fetching definedAuto package");
   EXPECT_EQ(lines[2], L"Fetching default package");
@@ -273,9 +273,9 @@ TEST_F(BrandRegistry, StoreWritesBrandAndBothPathsAndRemoveDeletesThem) {
   BrandPackageInfo info(TempDir());
   info.GetInfo("ua_ru");
   info.SetDefaults();
-  TakeLogMessages();
+  TakeLogEntries();
   info.StoreInRegistry();
-  EXPECT_THAT(TextsOf(TakeLogMessages(), L"lite_installer::StoreValueInRegistry"),
+  EXPECT_THAT(MessagesOf(TakeLogEntries(), L"lite_installer::StoreValueInRegistry"),
               ElementsAre(L"HKEY_CURRENT_USER\\Software\\Tavrix\\TavrixBrowser\\brand = ua_ru",
                           L"HKEY_CURRENT_USER\\Software\\Tavrix\\TavrixBrowser\\BrandFile = " +
                               TempDir() + L"BrandFile",
@@ -462,7 +462,7 @@ class StartupBrandSteps : public DistribParamsFromFile {
   void SetUp() override {
     DistribParamsFromFile::SetUp();
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kRegistryKeyPath);
-    TakeLogMessages();
+    TakeLogEntries();
   }
   void TearDown() override {
     DistribParamsFromFile::TearDown();
@@ -471,7 +471,7 @@ class StartupBrandSteps : public DistribParamsFromFile {
 };
 
 // Position of the first line of `function`, or the number of lines.
-size_t FirstLineOf(const std::vector<LogMessage>& log, const std::wstring& function) {
+size_t FirstLineOf(const std::vector<LogEntry>& log, const std::wstring& function) {
   for (size_t i = 0; i < log.size(); ++i)
     if (log[i].function == function) return i;
   return log.size();
@@ -481,7 +481,7 @@ TEST_F(StartupBrandSteps, ParametersComeFirstAndTheirLanguageBeforeTheDefaults) 
   ImageDistribInfoParams params(WriteImage(ImageWithBlock("lang=de&x=1", 11)));
   BrandPackageInfo info(TempDir());
   SettleBrandConfiguration(CommandLine::Current(), "ua_uk", &params, &info);
-  std::vector<LogMessage> log = TakeLogMessages();
+  std::vector<LogEntry> log = TakeLogEntries();
 
   // The stored parameter text survives GetInfo, which removes only the brand
   // values of an earlier run.
@@ -494,7 +494,7 @@ TEST_F(StartupBrandSteps, ParametersComeFirstAndTheirLanguageBeforeTheDefaults) 
   EXPECT_LT(cleared, read);
   EXPECT_LT(read, defaults);
   EXPECT_LT(defaults, log.size());
-  EXPECT_EQ(TextsOf(log, L"BrandPackageInfo::SetDefaults").front(), L"Default language: de");
+  EXPECT_EQ(MessagesOf(log, L"BrandPackageInfo::SetDefaults").front(), L"Default language: de");
 
   // The package said "uk"; the distribution language replaced it before the
   // language id was settled.

@@ -2,13 +2,11 @@
 configuration without waiting for a download, and the log read as entries."""
 import json
 import os
-import re
 import tempfile
 
+import installer_log
 import winelib
 
-LINE_RE = re.compile(r"^(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d) <(\d+)> (INFO|ERROR|WARNING): "
-                     r"(\S+) \((-?\d+)\): (.*)$")
 GENERATED = os.path.join(winelib.WIN_BUILD, "generated", "packages")
 AUTODETECT = "`anonymous-namespace'::AutodetectBrandName"
 
@@ -40,16 +38,12 @@ def run(*switches, program=None, extra_env=None):
 
 
 def log_entries():
-    out = []
-    for line in winelib.read_log_lines():
-        m = LINE_RE.match(line.rstrip("\r"))
-        if m:
-            out.append((m.group(3), m.group(4), m.group(6)))
-    return out
+    """(level, function, message) of each entry of the installer's log."""
+    return [e.brief() for e in installer_log.read(winelib.log_path())]
 
 
 def texts(entries, function):
-    return [e[2] for e in entries if e[1] == function]
+    return [message for _, f, message in entries if f == function]
 
 
 def default_config():

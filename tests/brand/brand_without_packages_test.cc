@@ -10,7 +10,7 @@
 #include "build_config.h"
 #include "platform/path_util.h"
 #include "platform/string_conversion.h"
-#include "tests/brand/windows_log_reader.h"
+#include "tests/support/log_reader.h"
 
 namespace lite_installer {
 namespace {
@@ -18,22 +18,23 @@ namespace {
 using ::testing::ElementsAre;
 
 TEST(BrandWithoutPackages, BothPackagesMissingLeavesEverythingToTheDefaults) {
-  StartLogFile(L"brand_without_packages_test");
+  StartTestLog(L"brand_without_packages_test");
   const std::wstring temp = GetTemporaryDirectoryPath();
   ::DeleteFileW((temp + L"BrandFile").c_str());
 
   BrandPackageInfo info(temp);
   info.GetInfo("ua_uk");
-  std::vector<LogMessage> log = TakeLogMessages();
+  std::vector<LogEntry> log = TakeLogEntries();
   std::vector<std::pair<std::wstring, std::wstring>> lines;
-  for (const LogMessage& m : log) {
-    if (m.function == L"BrandPackageInfo::GetInfoFromResources") lines.emplace_back(m.level, m.text);
+  for (const LogEntry& m : log) {
+    if (m.function == L"BrandPackageInfo::GetInfoFromResources")
+      lines.emplace_back(m.level, m.message);
   }
   EXPECT_THAT(lines, ElementsAre(std::make_pair(L"WARNING", L"Partner package is empty."),
                                  std::make_pair(L"INFO", L"Fetching definedua_uk package"),
                                  std::make_pair(L"INFO", L"Fetching default package"),
                                  std::make_pair(L"WARNING", L"Brand package is empty.")));
-  EXPECT_TRUE(TextsOf(log, L"BrandPackageInfo::GetBrandInfo").empty());
+  EXPECT_TRUE(MessagesOf(log, L"BrandPackageInfo::GetBrandInfo").empty());
   EXPECT_FALSE(info.brand_package_loaded());
   EXPECT_FALSE(info.partner_package_loaded());
   EXPECT_EQ(::GetFileAttributesW((temp + L"BrandFile").c_str()), INVALID_FILE_ATTRIBUTES);

@@ -6,7 +6,7 @@
 #include "brand/brand_autodetection.h"
 #include "brand/language.h"
 #include "platform/user_locale.h"
-#include "tests/brand/captured_log_messages.h"
+#include "tests/support/log_reader.h"
 
 namespace lite_installer {
 namespace {
@@ -71,19 +71,19 @@ TEST(BrandDetectionRows, RegionsAreCaseSensitive) {
 
 TEST(BrandAutodetection, LogsRegionLocaleAndTheDetectedBrand) {
   SetUserLocaleForTesting("UA", 1049);
-  StartLogCapture();
+  StartTestLog(L"brand_test");
   EXPECT_EQ(AutodetectBrandName(), "ua_ru");
-  EXPECT_THAT(CapturedMessages(L"`anonymous-namespace'::AutodetectBrandName"),
-              ElementsAre("User region: UA", "User locale: ru", "Detected brand-name: ua_ru"));
+  EXPECT_THAT(MessagesOf(TakeLogEntries(), L"`anonymous-namespace'::AutodetectBrandName"),
+              ElementsAre(L"User region: UA", L"User locale: ru", L"Detected brand-name: ua_ru"));
 }
 
 TEST(BrandAutodetection, NoMatchingRowLogsTheDefault) {
   SetUserLocaleForTesting("DE", 1031);
-  StartLogCapture();
+  StartTestLog(L"brand_test");
   EXPECT_EQ(AutodetectBrandName(), "tavrix");
-  EXPECT_THAT(CapturedMessages(L"`anonymous-namespace'::AutodetectBrandName"),
-              ElementsAre("User region: DE", "User locale: de",
-                          "Didn't found brand-name. Use default: tavrix"));
+  EXPECT_THAT(MessagesOf(TakeLogEntries(), L"`anonymous-namespace'::AutodetectBrandName"),
+              ElementsAre(L"User region: DE", L"User locale: de",
+                          L"Didn't found brand-name. Use default: tavrix"));
 }
 
 }  // namespace

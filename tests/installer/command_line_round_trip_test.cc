@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <random>
 #include <string>
 
@@ -102,6 +103,18 @@ TEST(CommandLineRoundTrip, HandPickedHardValues) {
     EXPECT_EQ(original.program(), parsed.program()) << original.ToString();
     EXPECT_EQ(std::wstring(value), parsed.Value("v")) << original.ToString();
   }
+}
+
+TEST(CommandLineRoundTrip, NamesWithBlanksTabsAndQuotesComeBackUnchanged) {
+  CommandLine original;
+  original.SetProgram(L"C:\\Program Files\\x.exe");
+  for (const char* name : {"a b", "c\"d", "e\tf", "g\\\"h", "i\\"})
+    for (const wchar_t* value : {L"", L"1", L"x y", L"\\"})
+      original.Set(std::string(name) + std::to_string(std::wcslen(value)), value);
+  original.Set("after", L"kept");
+  CommandLine parsed = SplitAndParse(original.ToString());
+  EXPECT_EQ(original.program(), parsed.program());
+  EXPECT_EQ(original.switches(), parsed.switches()) << original.ToString();
 }
 
 TEST(CommandLineRoundTrip, ParseTextOfToStringGivesTheSameSwitches) {

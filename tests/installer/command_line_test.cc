@@ -108,6 +108,13 @@ TEST(CommandLineParsing, AsciiValueKeepsTheLowByteOfEachUnit) {
   EXPECT_EQ("uaa", line.AsciiValue("brand-name"));
 }
 
+TEST(CommandLineParsing, NameThatNarrowsToANulIsDropped) {
+  // U+3000 and U+4E00 keep a low byte of 0; the switches after it stay.
+  CommandLine line = Parse({L"p.exe", L"--a\u3000b=1", L"--\u4E00", L"--silent"});
+  EXPECT_EQ(std::vector<std::string>{"silent"}, Names(line));
+  EXPECT_EQ(L"p.exe --silent", line.ToString());
+}
+
 TEST(CommandLineTrimming, WhitespaceAroundArgumentsIsRemoved) {
   CommandLine line = Parse({L" \t\u3000C:\\p.exe\u3000 ", L"\u3000\t--brand-name=ua \u2029",
                             L"\u00A0-x\u205F"});
@@ -205,6 +212,14 @@ TEST(CommandLineWriting, EveryPrefixIsWrittenAsDoubleDash) {
 TEST(CommandLineWriting, EmptySwitchNameKeepsItsValue) {
   CommandLine line = Parse({L"p.exe", L"--=v"});
   EXPECT_EQ(L"p.exe --=v", line.ToString());
+}
+
+TEST(CommandLineWriting, NameWithABlankTabOrQuoteIsQuotedWhole) {
+  // U+0122 narrows to a double quote.
+  CommandLine line =
+      Parse({L"p.exe", L"--a b=1", L"--c\"d", L"--e\tf=x y", L"--g\u0122h\\"});
+  EXPECT_EQ(L"p.exe \"--a b=1\" \"--c\\\"d\" \"--e\tf=x y\" \"--g\\\"h\\\\\"",
+            line.ToString());
 }
 
 TEST(CommandLineQuoting, PlainTextIsUnchanged) {

@@ -5,13 +5,11 @@ the run sequence), and switch names matched without regard to case.
 """
 import datetime
 import os
-import re
 import sys
 
+import installer_log
 import winelib
 
-LINE_RE = re.compile(r"^(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d) <(\d+)> (INFO|ERROR|WARNING): "
-                     r"(\S+) \((-?\d+)\): (.*)$", re.S)
 START_LINES = [
     "-------------------------------------- Start install.",
     "Lite installer mode.",
@@ -19,22 +17,11 @@ START_LINES = [
 
 
 def parse_log():
-    """[(stamp, thread, level, function, line, message)] of the whole log;
-    a formatted ERROR message puts " Last error: " at the start of the next
-    text line, which belongs to the line before."""
-    data = winelib.read_log_bytes()
-    assert data[:2] == b"\xff\xfe", "no byte-order mark at the start"
-    text = data[2:].decode("utf-16-le")
-    assert "\ufeff" not in text, "byte-order mark inside the log"
-    assert text.endswith("\n"), "last line not ended"
-    entries = []
-    for raw in text.splitlines(keepends=True):
-        if raw.startswith(" Last error: ") and entries and entries[-1][2] == "ERROR":
-            continue
-        m = LINE_RE.match(raw)
-        assert m, "line not in the log format: %r" % raw
-        entries.append(m.groups())
-    return entries
+    """The entries of the whole log, read strictly: one byte-order mark at the
+    start, every line in the exact format, the last one ended."""
+    path = winelib.log_path()
+    assert os.path.exists(path), "no log"
+    return installer_log.read(path)
 
 
 def run_silent(silent_switch="--silent", extra_env=None):
@@ -49,7 +36,7 @@ def run_silent(silent_switch="--silent", extra_env=None):
 
 
 def wwinmain_messages(entries):
-    return [e[5] for e in entries if e[3] == "wWinMain"]
+    return installer_log.messages(entries, "wWinMain")
 
 
 def check_silent_run_logs_start_and_exit_400():
@@ -61,18 +48,18 @@ def check_silent_run_logs_start_and_exit_400():
     assert code == 400, "exit code %d" % code
     entries = parse_log()
     messages = wwinmain_messages(entries)
-    assert messages[:3] == [m + "\n" for m in START_LINES] + [
-        "Temporary path is: %s\n" % winelib.win_temp_dir()], messages[:3]
-    assert "Installing in silent mode.\n" in messages, messages
-    assert entries[-1][3] == "wWinMain" and entries[-1][5] == "Installer exit with code: 400\n", \
-        entries[-1]
+    assert messages[:3] == START_LINES + [
+        "Temporary path is: %s" % winelib.win_temp_dir()], messages[:3]
+    assert "Installing in silent mode." in messages, messages
+    assert entries[-1].function == "wWinMain" and \
+        entries[-1].text.endswith("): Installer exit with code: 400\n"), entries[-1]
     # The whole run is one thread in silent mode, and its stamps are UTC.
-    assert len({e[1] for e in entries if e[3] == "wWinMain"}) == 1
+    assert len({e.thread for e in entries if e.function == "wWinMain"}) == 1
     for e in entries:
-        stamp = datetime.datetime.strptime(e[0], "%Y-%m-%d %H:%M:%S")
-        assert before <= stamp <= after, "stamp %s not UTC now (%s..%s)" % (e[0], before, after)
+        stamp = datetime.datetime.strptime(e.stamp, "%Y-%m-%d %H:%M:%S")
+        assert before <= stamp <= after, "stamp %s not UTC now (%s..%s)" % (e.stamp, before, after)
     # Every wWinMain line is INFO.
-    assert {e[2] for e in entries if e[3] == "wWinMain"} == {"INFO"}
+    assert {e.level for e in entries if e.function == "wWinMain"} == {"INFO"}
 
 
 def check_second_run_appends_without_a_second_bom():
@@ -81,19 +68,19 @@ def check_second_run_appends_without_a_second_bom():
     first = len(parse_log())
     assert run_silent() == 400
     entries = parse_log()  # one byte-order mark, checked there
-    starts = [i for i, e in enumerate(entries) if e[5] == START_LINES[0] + "\n"]
+    starts = [i for i, e in enumerate(entries) if e.message == START_LINES[0]]
     assert starts == [0, first], (starts, first)
-    ends = [e for e in entries if e[5] == "Installer exit with code: 400\n"]
+    ends = [e for e in entries if e.message == "Installer exit with code: 400"]
     assert len(ends) == 2 and entries[first - 1] == ends[0], ends
 
 
 def check_capital_switch_selects_silent_mode():
     winelib.clear_log()
     assert run_silent("--SILENT") == 400
-    assert "Installing in silent mode.\n" in wwinmain_messages(parse_log())
+    assert "Installing in silent mode." in wwinmain_messages(parse_log())
     winelib.clear_log()
     assert run_silent("/Silent") == 400
-    assert "Installing in silent mode.\n" in wwinmain_messages(parse_log())
+    assert "Installing in silent mode." in wwinmain_messages(parse_log())
 
 
 CHECKS = [

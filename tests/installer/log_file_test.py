@@ -7,14 +7,12 @@ import re
 import subprocess
 import sys
 
+import installer_log
 import winelib
 
 WRITER = os.path.join(winelib.BIN, "log_writer.exe")
-BOM = b"\xff\xfe"
+BOM = installer_log.BOM
 ONE_MIB = 1048576
-# One whole line: stamp, thread id, level, function, source line, message.
-LINE_RE = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d <(\d+)> (INFO|ERROR|WARNING): "
-                     r"LogWriter::Main \((\d+)\): (.*)$", re.S)
 
 
 def work_dir():
@@ -52,12 +50,23 @@ def read(name):
         return f.read()
 
 
-def lines_of(data):
-    """Text lines of a log (after its one BOM), each with its line feed."""
-    assert data[:2] == BOM, "log does not start with the byte-order mark"
-    text = data[2:].decode("utf-16-le")
-    assert "\ufeff" not in text, "a second byte-order mark inside the log"
-    return text.splitlines(keepends=True)
+def entries_of(data):
+    """The writer's entries of a whole log, read strictly (one BOM at the
+    start, every line whole and in the exact format)."""
+    entries = installer_log.parse(data)
+    assert all(e.function == "LogWriter::Main" for e in entries), entries
+    return entries
+
+
+def messages_of(data):
+    return [e.message for e in entries_of(data)]
+
+
+def tail_messages(data):
+    """Messages of the lines appended after a filler (no BOM of their own)."""
+    text = data.decode("utf-16-le")
+    assert "\ufeff" not in text, repr(text)
+    return [e.message for e in installer_log.parse_text(text)]
 
 
 def filler(size):
@@ -73,14 +82,11 @@ def check_new_file_gets_one_bom_and_exact_lines():
     fresh("new.log")
     writer("write", win("new.log"), "first", "3")
     writer("write", win("new.log"), "second", "2")
-    lines = lines_of(read("new.log"))
-    assert len(lines) == 5, lines
-    messages = []
-    for line in lines:
-        m = LINE_RE.match(line)
-        assert m and m.group(2) == "INFO" and line.endswith("\n"), repr(line)
-        messages.append(m.group(4))
-    assert messages == ["first 0\n", "first 1\n", "first 2\n", "second 0\n", "second 1\n"], messages
+    entries = entries_of(read("new.log"))
+    for e in entries:
+        assert e.level == "INFO" and e.text.count("\n") == 1, e
+    assert [e.message for e in entries] == ["first 0", "first 1", "first 2", "second 0",
+                                            "second 1"], entries
 
 
 def check_full_log_is_moved_to_old_before_the_next_line():
@@ -93,8 +99,7 @@ def check_full_log_is_moved_to_old_before_the_next_line():
     writer("write", win("full.log"), "rotated", "1")
     with open(host("full.log") + ".old", "rb") as f:
         assert f.read() == full, ".old is not the full log, byte for byte"
-    lines = lines_of(read("full.log"))
-    assert len(lines) == 1 and LINE_RE.match(lines[0]).group(4) == "rotated 0\n", lines
+    assert messages_of(read("full.log")) == ["rotated 0"]
 
 
 def check_log_two_bytes_short_grows_past_one_mib():
@@ -106,14 +111,12 @@ def check_log_two_bytes_short_grows_past_one_mib():
     data = read("short.log")
     assert not os.path.exists(host("short.log") + ".old"), "rotated too early"
     assert data[:len(almost)] == almost and len(data) > ONE_MIB, len(data)
-    tail = data[len(almost):].decode("utf-16-le")
-    assert "\ufeff" not in tail and LINE_RE.match(tail).group(4) == "appended 0\n", repr(tail)
+    assert tail_messages(data[len(almost):]) == ["appended 0"]
     # Now over the limit: the next line rotates.
     writer("write", win("short.log"), "next", "1")
     with open(host("short.log") + ".old", "rb") as f:
         assert f.read() == data
-    lines = lines_of(read("short.log"))
-    assert len(lines) == 1 and LINE_RE.match(lines[0]).group(4) == "next 0\n", lines
+    assert messages_of(read("short.log")) == ["next 0"]
 
 
 def check_failed_rotation_appends_and_does_not_loop():
@@ -134,7 +137,7 @@ def check_failed_rotation_appends_and_does_not_loop():
         holder.wait(timeout=60)
     data = read("held.log")
     assert data[:ONE_MIB] == full and len(data) > ONE_MIB, len(data)
-    assert LINE_RE.match(data[ONE_MIB:].decode("utf-16-le")).group(4) == "while-held 0\n"
+    assert tail_messages(data[ONE_MIB:]) == ["while-held 0"]
 
 
 def check_concurrent_processes_lose_and_break_no_line():
@@ -144,17 +147,16 @@ def check_concurrent_processes_lose_and_break_no_line():
     writers = [start_writer("write", win("shared.log"), tag, str(count)) for tag in tags]
     for w in writers:
         assert w.wait(timeout=300) == 0
-    lines = lines_of(read("shared.log"))
-    assert len(lines) == count * len(tags), len(lines)
+    entries = entries_of(read("shared.log"))  # no line broken
+    assert len(entries) == count * len(tags), len(entries)
     seen = {tag: [] for tag in tags}
     threads = {tag: set() for tag in tags}
-    for line in lines:
-        m = LINE_RE.match(line)
-        assert m and line.endswith("\n"), "broken line %r" % line
-        tag, number = m.group(4).split()
+    for e in entries:
+        tag, number = e.message.split()
         seen[tag].append(int(number))
-        threads[tag].add(m.group(1))
-    switches = sum(1 for a, b in zip(lines, lines[1:]) if a.split()[-2] != b.split()[-2])
+        threads[tag].add(e.thread)
+    tag_order = [e.message.split()[0] for e in entries]
+    switches = sum(1 for a, b in zip(tag_order, tag_order[1:]) if a != b)
     print("writers took turns %d times" % switches)
     for tag in tags:
         # Every line once, in each writer's own order.
@@ -178,9 +180,9 @@ def check_line_is_dropped_while_another_process_holds_the_mutex():
     finally:
         assert holder.wait(timeout=60) == 0
     writer("write", win("busy.log"), "after", "1")
-    messages = [LINE_RE.match(line).group(4) for line in lines_of(read("busy.log"))]
+    messages = messages_of(read("busy.log"))
     if holder_still_running:
-        assert messages == ["before 0\n", "after 0\n"], messages
+        assert messages == ["before 0", "after 0"], messages
     else:
         print("note: the holder ended before the writer; drop not observable this run")
 
@@ -189,31 +191,28 @@ def check_abandoned_mutex_counts_as_owned():
     fresh("abandoned.log")
     writer("abandon-mutex")
     writer("write", win("abandoned.log"), "after-abandon", "1")
-    messages = [LINE_RE.match(line).group(4) for line in lines_of(read("abandoned.log"))]
-    assert messages == ["after-abandon 0\n"], messages
+    assert messages_of(read("abandoned.log")) == ["after-abandon 0"]
     # And it is released again after that line.
     writer("write", win("abandoned.log"), "next", "1")
-    assert len(lines_of(read("abandoned.log"))) == 2
+    assert len(entries_of(read("abandoned.log"))) == 2
 
 
 def check_error_line_carries_the_system_text():
     fresh("error.log")
     writer("missing-file", win("error.log"), win("no such file.txt"))
-    lines = lines_of(read("error.log"))
-    assert len(lines) == 1, lines
-    m = LINE_RE.match(lines[0])
-    assert m and m.group(2) == "ERROR", lines
+    entries = entries_of(read("error.log"))
+    assert len(entries) == 1 and entries[0].level == "ERROR", entries
     # Wine 8's English text for error 2 (Windows says "The system cannot find
     # the file specified."), as FormatMessageW returns it, CR LF included.
     suffix = " Last error: File not found.\r\n"
     alternative = " Last error: The system cannot find the file specified.\r\n"
-    assert lines[0].endswith(suffix) or lines[0].endswith(alternative), repr(lines[0])
+    assert entries[0].text.endswith(suffix) or entries[0].text.endswith(alternative), entries
 
 
 def check_unknown_code_gives_lower_case_hex():
     fresh("unknown.log")
     writer("error", win("unknown.log"), "0x2BADF00D")
-    text = lines_of(read("unknown.log"))[0]
+    text = entries_of(read("unknown.log"))[0].text
     assert text.endswith(" Last error: unknown error 0x2badf00d\n"), repr(text)
 
 

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/path_util.h"
-#include "tests/brand/windows_log_reader.h"
+#include "tests/support/log_reader.h"
 
 namespace lite_installer {
 namespace {
@@ -47,17 +47,17 @@ std::wstring TempDir() { return GetTemporaryDirectoryPath(); }
 
 class RegistryValues : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { StartLogFile(L"registry_values_test"); }
+  static void SetUpTestSuite() { StartTestLog(L"registry_values_test"); }
   void SetUp() override {
     ::RegDeleteKeyW(HKEY_CURRENT_USER, kRegistryKeyPath);
-    TakeLogMessages();
+    TakeLogEntries();
   }
   void TearDown() override { ::RegDeleteKeyW(HKEY_CURRENT_USER, kRegistryKeyPath); }
 };
 
 TEST_F(RegistryValues, StoreLogsAndWritesAStringWithItsNul) {
   EXPECT_EQ(StoreValueInRegistry(L"lang", L"ru"), ERROR_SUCCESS);
-  EXPECT_THAT(TextsOf(TakeLogMessages(), L"lite_installer::StoreValueInRegistry"),
+  EXPECT_THAT(MessagesOf(TakeLogEntries(), L"lite_installer::StoreValueInRegistry"),
               ElementsAre(std::wstring(kKey) + L"lang = ru"));
   DWORD type = 0, size = 0;
   ASSERT_TRUE(QueryValue(L"lang", &type, &size));
@@ -67,9 +67,9 @@ TEST_F(RegistryValues, StoreLogsAndWritesAStringWithItsNul) {
 
 TEST_F(RegistryValues, StoredValueReadsBackAndLogsIt) {
   StoreValueInRegistry(L"brand", L"ua_uk");
-  TakeLogMessages();
+  TakeLogEntries();
   EXPECT_EQ(ReadStringFromRegistry(L"brand"), L"ua_uk");
-  EXPECT_THAT(TextsOf(TakeLogMessages(), L"lite_installer::ReadStringFromRegistry"),
+  EXPECT_THAT(MessagesOf(TakeLogEntries(), L"lite_installer::ReadStringFromRegistry"),
               ElementsAre(L"Read " + std::wstring(kKey) + L"brand which is \"ua_uk\""));
 }
 
@@ -82,9 +82,9 @@ TEST_F(RegistryValues, StoringAgainReplacesTheValue) {
 TEST_F(RegistryValues, RemoveLogsAndDeletesTheValueOnly) {
   StoreValueInRegistry(L"brand", L"tb");
   StoreValueInRegistry(L"lang", L"tr");
-  TakeLogMessages();
+  TakeLogEntries();
   RemoveValueFromRegistry(L"brand");
-  EXPECT_THAT(TextsOf(TakeLogMessages(), L"lite_installer::RemoveValueFromRegistry"),
+  EXPECT_THAT(MessagesOf(TakeLogEntries(), L"lite_installer::RemoveValueFromRegistry"),
               ElementsAre(L"Remove " + std::wstring(kKey) + L"brand"));
   EXPECT_EQ(ReadStringFromRegistry(L"brand"), L"");
   EXPECT_EQ(ReadStringFromRegistry(L"lang"), L"tr");
@@ -99,7 +99,7 @@ TEST_F(RegistryValues, ReadingAMissingValueCreatesTheKeyAndLogsEmpty) {
   ASSERT_FALSE(KeyExists());
   EXPECT_EQ(ReadStringFromRegistry(L"lang"), L"");
   EXPECT_TRUE(KeyExists());
-  EXPECT_THAT(TextsOf(TakeLogMessages(), L"lite_installer::ReadStringFromRegistry"),
+  EXPECT_THAT(MessagesOf(TakeLogEntries(), L"lite_installer::ReadStringFromRegistry"),
               ElementsAre(L"Read " + std::wstring(kKey) + L"lang which is \"\""));
 }
 
@@ -134,16 +134,16 @@ TEST_F(RegistryValues, FilePathReadsWhileTheFileExists) {
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   ::CloseHandle(file);
   StoreValueInRegistry(L"BrandFile", path);
-  TakeLogMessages();
+  TakeLogEntries();
   EXPECT_EQ(ReadFilePathFromRegistry(L"BrandFile"), path);
 
   ::DeleteFileW(path.c_str());
-  TakeLogMessages();
+  TakeLogEntries();
   EXPECT_EQ(ReadFilePathFromRegistry(L"BrandFile"), L"");
-  std::vector<LogMessage> log = TakeLogMessages();
-  EXPECT_THAT(TextsOf(log, L"lite_installer::ReadStringFromRegistry"),
+  std::vector<LogEntry> log = TakeLogEntries();
+  EXPECT_THAT(MessagesOf(log, L"lite_installer::ReadStringFromRegistry"),
               ElementsAre(L"Read " + std::wstring(kKey) + L"BrandFile which is \"" + path + L"\""));
-  EXPECT_THAT(TextsOf(log, L"lite_installer::ReadFilePathFromRegistry"),
+  EXPECT_THAT(MessagesOf(log, L"lite_installer::ReadFilePathFromRegistry"),
               ElementsAre(L"Read " + std::wstring(kKey) + L"BrandFile which is \"\""));
 }
 

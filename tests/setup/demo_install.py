@@ -19,6 +19,7 @@ os.environ.setdefault("LI_WIN_BUILD_DIR", os.path.join(ROOT, "build", "win"))
 os.environ.setdefault("LI_HOST_BUILD_DIR", os.path.join(ROOT, "build", "host"))
 os.environ.setdefault("LI_SOURCE_DIR", ROOT)
 sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import winelib  # noqa: E402
@@ -97,8 +98,8 @@ def main():
         print("downloaded setup files still in %%TEMP%%: %d" % len(run.leftover_downloads))
 
         section("Installer log (%s)" % winelib.log_path())
-        for line in run.log_lines:
-            print("  " + line)
+        for entry in run.log:
+            print("  " + entry.text.rstrip("\r\n"))
     finally:
         files.stop()
         status.stop()

@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "installer/log.h"
-#include "installer/log_file.h"
 #include "setup/downloader.h"
+#include "tests/support/log_reader.h"
 
 namespace lite_installer {
 namespace {
@@ -87,9 +86,9 @@ Step Succeeding(uint32_t bytes, uint32_t content_length) {
 }
 
 bool LoggedMaxAttemptsFailed() {
-  for (const std::wstring& line : TakeCapturedLogLines())
-    if (line.find(L"ERROR: Installer::DownloadModuleTo (") != std::wstring::npos &&
-        line.find(L"): Max download attempts failed (5)") != std::wstring::npos)
+  for (const LogEntry& entry : TakeLogEntries())
+    if (entry.level == L"ERROR" && entry.function == L"Installer::DownloadModuleTo" &&
+        entry.message == L"Max download attempts failed (5)")
       return true;
   return false;
 }
@@ -97,8 +96,7 @@ bool LoggedMaxAttemptsFailed() {
 class DownloadRetryLoop : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetLogPath(L"lite_installer.log");  // lines before a path are dropped
-    TakeCapturedLogLines();
+    StartTestLog(L"install_flow_test");
   }
   MemoryDownloadSink sink;
 };

@@ -10,12 +10,12 @@ end, an untrusted certificate reported as 12057).
 """
 import hashlib
 import os
-import re
 import shutil
 import sys
 import tempfile
 import unittest
 
+import installer_log
 import servers
 import winelib
 
@@ -47,12 +47,7 @@ class Probe:
                 self.values.setdefault("extra_reads", []).append(int(value))
             else:
                 self.values[key] = value
-        lines = []
-        if os.path.exists(log):
-            with open(log, "rb") as f:
-                text = f.read().decode("utf-16-le").lstrip("\ufeff")
-            lines = text.split("\n")
-        self.lines = lines
+        self.log = installer_log.read(log)
 
     def __getitem__(self, key):
         return self.values[key]
@@ -63,11 +58,10 @@ class Probe:
     def messages(self, function):
         """Messages of one function, without the last-error text of ERROR
         lines."""
-        lines = [l.rstrip("\r") for l in self.lines]
-        return [m.split(" Last error: ")[0] for m in winelib.messages(lines, function)]
+        return installer_log.messages(self.log, function)
 
     def error_lines(self):
-        return [l for l in self.lines if " ERROR: " in l]
+        return [e for e in self.log if e.level == "ERROR"]
 
 
 def sha(data):

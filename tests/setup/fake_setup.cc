@@ -13,7 +13,14 @@
 //                         "close", "higher", and "wait:<ms>" to pause there
 //                         (a long pause keeps the setup running)
 //   FAKE_SETUP_BROWSER_WINDOW_MS  a helper process keeps a message-only window
-//                         "TavrixBrowser_MessageWindow" for this long
+//                         "TavrixBrowser_MessageWindow" for this long; the
+//                         setup exits only once that window exists (or after
+//                         10 s without it), so whoever waits for the setup
+//                         finds the window. The helper says so through the
+//                         manual-reset event "fake_setup_window_<process id of
+//                         the setup>", whose name it is handed in the switch
+//                         "--fake-setup-window-event="; "browser_window_started"
+//                         in the record tells whether it came.
 #include <windows.h>
 
 #include <jansson.h>
@@ -24,11 +31,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/scoped_handle.h"
 #include "platform/string_conversion.h"
 
 namespace {
 
 constexpr wchar_t kHoldWindowSwitch[] = L"--fake-setup-hold-window=";
+constexpr wchar_t kWindowEventSwitch[] = L"--fake-setup-window-event=";
+constexpr wchar_t kWindowEventPrefix[] = L"fake_setup_window_";
+constexpr DWORD kWindowWaitMs = 10000;
 constexpr wchar_t kBrowserWindowClass[] = L"TavrixBrowser_MessageWindow";
 // Switches whose value is a file the setup is meant to read.
 constexpr const char* kFileSwitches[] = {"installerdata", "clids-file", "brand-package",
@@ -69,9 +80,14 @@ std::string ReadSmallFile(const std::wstring& path, LONGLONG* size) {
   return bytes;
 }
 
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+  return text.compare(0, wcslen(prefix), prefix) == 0;
+}
+
 // The helper process: a message-only window of the browser's class for a
-// while, so the installer sees it after the setup has ended.
-int HoldBrowserWindow(DWORD milliseconds) {
+// while, so the installer sees it after the setup has ended; `ready_event`
+// is set once the window exists.
+int HoldBrowserWindow(DWORD milliseconds, const std::wstring& ready_event) {
   WNDCLASSW window_class = {};
   window_class.lpfnWndProc = ::DefWindowProcW;
   window_class.hInstance = ::GetModuleHandleW(nullptr);
@@ -79,6 +95,11 @@ int HoldBrowserWindow(DWORD milliseconds) {
   ::RegisterClassW(&window_class);
   HWND window = ::CreateWindowExW(0, kBrowserWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                   nullptr, window_class.hInstance, nullptr);
+  if (window) {
+    lite_installer::ScopedHandle ready(
+        ::OpenEventW(EVENT_MODIFY_STATE, FALSE, ready_event.c_str()));
+    if (ready.IsValid()) ::SetEvent(ready.Get());
+  }
   const DWORD end = ::GetTickCount() + milliseconds;
   while (static_cast<LONG>(end - ::GetTickCount()) > 0) {
     MSG message;
@@ -89,20 +110,24 @@ int HoldBrowserWindow(DWORD milliseconds) {
   return 0;
 }
 
+// Starts the helper and returns once its window exists: true then, false when
+// the helper could not start, ended first or took longer than kWindowWaitMs.
 bool StartWindowHolder(const std::wstring& milliseconds) {
-  std::wstring line = L"\"" + ProgramPath() + L"\" " + kHoldWindowSwitch + milliseconds;
+  const std::wstring event_name = kWindowEventPrefix + std::to_wstring(::GetCurrentProcessId());
+  lite_installer::ScopedHandle ready(::CreateEventW(nullptr, TRUE, FALSE, event_name.c_str()));
+  if (!ready.IsValid()) return false;
+  std::wstring line = L"\"" + ProgramPath() + L"\" " + kHoldWindowSwitch + milliseconds + L" " +
+                      kWindowEventSwitch + event_name;
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
   if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
     return false;
-  // Give it time to create the window before the installer starts looking.
-  ::WaitForInputIdle(process.hProcess, 2000);
-  ::Sleep(300);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return true;
+  lite_installer::ScopedHandle thread(process.hThread);
+  lite_installer::ScopedHandle helper(process.hProcess);
+  const HANDLE waits[] = {ready.Get(), helper.Get()};
+  return ::WaitForMultipleObjects(2, waits, FALSE, kWindowWaitMs) == WAIT_OBJECT_0;
 }
 
 // Posts one "name[:w[:l]]" message; returns a record of what was posted.
@@ -140,11 +165,14 @@ json_t* PostOne(HWND window, const std::wstring& entry) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int count = 0;
   wchar_t** args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  std::wstring hold_ms, window_event;
   for (int i = 1; args && i < count; ++i) {
     std::wstring arg = args[i];
-    if (arg.compare(0, wcslen(kHoldWindowSwitch), kHoldWindowSwitch) == 0)
-      return HoldBrowserWindow(static_cast<DWORD>(_wtoi(arg.c_str() + wcslen(kHoldWindowSwitch))));
+    if (StartsWith(arg, kHoldWindowSwitch)) hold_ms = arg.substr(wcslen(kHoldWindowSwitch));
+    if (StartsWith(arg, kWindowEventSwitch)) window_event = arg.substr(wcslen(kWindowEventSwitch));
   }
+  if (!hold_ms.empty())
+    return HoldBrowserWindow(static_cast<DWORD>(_wtoi(hold_ms.c_str())), window_event);
 
   json_t* record = json_object();
   json_object_set_new(record, "command_line", json_string(Utf8(::GetCommandLineW()).c_str()));

@@ -17,6 +17,7 @@ import struct
 import sys
 import urllib.parse
 
+import installer_log
 import winelib
 
 sys.path.insert(0, os.path.join(winelib.SOURCE, "tests", "servers"))
@@ -94,23 +95,18 @@ class Installation:
     """One run of `lite_installer.exe` with the fake setup's record and what
     the run left behind."""
 
-    def __init__(self, code, record, log_lines, registry, leftover_downloads):
+    def __init__(self, code, record, log, registry, leftover_downloads):
         self.code = code
         self.record = record            # the fake setup's JSON record, or None
-        self.log_lines = log_lines
+        self.log = log                  # the installer log's entries
         self.registry = registry        # {name: data} under the installer's key
         self.leftover_downloads = leftover_downloads
 
     def messages(self, function):
-        return winelib.messages(self.log_lines, function)
+        return installer_log.messages(self.log, function)
 
     def has_line(self, level, function, message_start):
-        for line in self.log_lines:
-            m = winelib.LINE_RE.match(line)
-            if m and m.group(3) == level and m.group(4) == function and \
-                    m.group(6).startswith(message_start):
-                return True
-        return False
+        return installer_log.has_entry(self.log, level, function, message_start)
 
 
 def run_installer(work_dir, *switches, setup_exit_code=None, extra_env=None, timeout=300):
@@ -133,7 +129,7 @@ def run_installer(work_dir, *switches, setup_exit_code=None, extra_env=None, tim
         value = winelib.reg_query(name)
         registry[name] = value[1] if value else None
     leftovers = glob.glob(os.path.join(winelib.temp_dir(), "xb*.tmp"))
-    return Installation(code, record, winelib.read_log_lines(), registry, leftovers)
+    return Installation(code, record, installer_log.read(winelib.log_path()), registry, leftovers)
 
 
 # --- status reports -----------------------------------------------------------

@@ -11,6 +11,7 @@ import sys
 import tempfile
 import unittest
 
+import installer_log
 import winelib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -48,7 +49,7 @@ class Run:
         if os.path.exists(record):
             with open(record, encoding="utf-8") as f:
                 self.record = json.load(f)
-        self.log_lines = winelib.read_log_lines()
+        self.log = installer_log.read(winelib.log_path())
 
 
 class InstallerObserverTest(unittest.TestCase):
@@ -80,7 +81,7 @@ class InstallerObserverTest(unittest.TestCase):
         self.assertEqual(run.record["switches"]["progress-window"], run.window)
         # The browser never made its window: one look, then the dialog closes.
         self.assertEqual(run.observer, ["SetProgress(40)", "CloseWindow"])
-        final = [m for m in winelib.messages(run.log_lines, "Installer::Download")
+        final = [m for m in installer_log.messages(run.log, "Installer::Download")
                  if "&result=" in m]
         self.assertEqual(len(final), 1)
         self.assertIn("&result=success&time=", final[0])

@@ -15,10 +15,11 @@
 #include <vector>
 
 #include "build_config.h"
-#include "installer/log.h"
 #include "installer/registry_values.h"
+#include "platform/scoped_handle.h"
 #include "platform/string_conversion.h"
 #include "tests/setup/recording_observer.h"
+#include "tests/support/log_reader.h"
 
 namespace lite_installer {
 namespace {
@@ -31,61 +32,14 @@ std::wstring TempDir() {
   return std::wstring(buffer, n);
 }
 
-std::wstring LogPath() { return TempDir() + L"li_installer_win_test.log"; }
-
-struct LogEntry {
-  std::wstring level;
-  std::wstring function;
-  std::wstring message;
-};
-
-// The log's lines as (level, function, message); an ERROR's " Last error: "
-// text is cut off.
-std::vector<LogEntry> ReadLog() {
-  std::vector<LogEntry> entries;
-  HANDLE file = ::CreateFileW(LogPath().c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-  if (file == INVALID_HANDLE_VALUE) return entries;
-  std::wstring text;
-  wchar_t buffer[4096];
-  DWORD read = 0;
-  while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-    text.append(buffer, read / sizeof(wchar_t));
-  ::CloseHandle(file);
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find(L'\n', start);
-    std::wstring line = text.substr(start, end == std::wstring::npos ? end : end - start);
-    start = end == std::wstring::npos ? text.size() : end + 1;
-    for (const wchar_t* level : {L"INFO", L"ERROR", L"WARNING"}) {
-      std::wstring marker = std::wstring(L"> ") + level + L": ";
-      size_t at = line.find(marker);
-      if (at == std::wstring::npos) continue;
-      size_t name_start = at + marker.size();
-      size_t name_end = line.find(L" (", name_start);
-      size_t message_start = line.find(L"): ", name_end);
-      if (name_end == std::wstring::npos || message_start == std::wstring::npos) break;
-      std::wstring message = line.substr(message_start + 3);
-      size_t last_error = message.find(L" Last error: ");
-      if (last_error != std::wstring::npos) message.resize(last_error);
-      entries.push_back({level, line.substr(name_start, name_end - name_start), message});
-      break;
-    }
-  }
-  return entries;
-}
-
+// One function's messages among all the current test wrote so far.
 std::vector<std::wstring> Messages(const std::wstring& function) {
-  std::vector<std::wstring> out;
-  for (const LogEntry& e : ReadLog())
-    if (e.function == function) out.push_back(e.message);
-  return out;
+  return MessagesOf(LogEntriesSinceStart(), function);
 }
 
 bool HasEntry(const std::wstring& level, const std::wstring& function,
               const std::wstring& message_start) {
-  for (const LogEntry& e : ReadLog())
+  for (const LogEntry& e : LogEntriesSinceStart())
     if (e.level == level && e.function == function && e.message.find(message_start) == 0)
       return true;
   return false;
@@ -247,8 +201,7 @@ size_t CountStarting(const std::vector<std::wstring>& lines, const std::wstring&
 class InstallerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetLogPath(LogPath());  // the first call of the process counts
-    ::DeleteFileW(LogPath().c_str());
+    StartTestLog(L"li_installer_win_test");
   }
   BrandPackageInfo brand{TempDir()};
   DistribInfoParams distrib_info;
@@ -409,10 +362,27 @@ TEST_F(InstallerTest, DialogClosesOnlyAfterTheBrowserLeftByTheSetupIsGone) {
 TEST_F(InstallerTest, StopEndsTheWaitForTheBrowserWithoutClosing) {
   Installer installer(&observer, &brand, &distrib_info, CommandLine::Current());
   BrowserWindow browser;
-  installer.SetWorkerThread(reinterpret_cast<HANDLE>(
-      _beginthreadex(nullptr, 0, &WaitForBrowserThread, &installer, 0, nullptr)));
-  ::Sleep(300);
+  ASSERT_TRUE(browser.exists());
+  HANDLE worker = reinterpret_cast<HANDLE>(
+      _beginthreadex(nullptr, 0, &WaitForBrowserThread, &installer, 0, nullptr));
+  ASSERT_NE(worker, nullptr);
+  // The installer closes the handle it is given; this one stays ours.
+  HANDLE copy = nullptr;
+  ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), worker, ::GetCurrentProcess(), &copy, 0,
+                                FALSE, DUPLICATE_SAME_ACCESS));
+  ScopedHandle watched(copy);
+  installer.SetWorkerThread(worker);
+  // While the window exists the worker keeps waiting.
+  EXPECT_EQ(::WaitForSingleObject(watched.Get(), 300), static_cast<DWORD>(WAIT_TIMEOUT));
+  const DWORD start = ::GetTickCount();
   installer.Stop();
+  // Stop returns after its wait either way: the worker must have ended, and
+  // long before the wait's 10 s bound.
+  EXPECT_EQ(::WaitForSingleObject(watched.Get(), 0), WAIT_OBJECT_0);
+  DWORD exit_code = STILL_ACTIVE;
+  EXPECT_TRUE(::GetExitCodeThread(watched.Get(), &exit_code));
+  EXPECT_EQ(exit_code, 0u);
+  EXPECT_LT(::GetTickCount() - start, 5000u);
   EXPECT_EQ(::WaitForSingleObject(installer.stop_event(), 0), WAIT_OBJECT_0);
   EXPECT_TRUE(observer.calls.empty());
 }

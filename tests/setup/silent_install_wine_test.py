@@ -25,6 +25,7 @@ import time
 import traceback
 import urllib.parse
 
+import installer_log
 import winelib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -561,8 +562,9 @@ def main():
             except Exception:
                 failures.append(case.__name__)
                 print("FAIL %s\n%s" % (case.__name__, traceback.format_exc()), flush=True)
-                for line in winelib.read_log_lines()[-40:]:
-                    print("   log: " + line)
+                log = installer_log.read(winelib.log_path(), strict=False)
+                for entry in log[-40:]:
+                    print("   log: " + entry.text.rstrip("\r\n"))
             finally:
                 if original_version:
                     winelib.set_windows_version(original_version[1])

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "installer/log.h"
-#include "installer/log_file.h"
+#include "tests/support/log_reader.h"
 
 namespace lite_installer {
 namespace {
@@ -107,8 +106,7 @@ SignerChain ExampleChain() {
 class VerifyModuleDecision : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetLogPath(L"lite_installer.log");
-    TakeCapturedLogLines();
+    StartTestLog(L"verify_trust_verifier_test");
     check.chain = ExampleChain();
   }
   bool Run(const std::string& document, bool offline = false) {
@@ -122,11 +120,8 @@ class VerifyModuleDecision : public ::testing::Test {
 TEST_F(VerifyModuleDecision, ListedSignerOfAValidSignaturePasses) {
   EXPECT_TRUE(Run(listed));
   EXPECT_EQ((std::vector<std::string>{"verify", "chain", "close"}), check.calls);
-  std::vector<std::wstring> lines = TakeCapturedLogLines();
-  ASSERT_EQ(1u, lines.size());
-  EXPECT_NE(std::wstring::npos,
-            lines[0].find(L"> INFO: TavrixTrustVerifier::VerifyModule (")) << lines[0];
-  EXPECT_EQ(L"): Verify module.\n", lines[0].substr(lines[0].find(L"): ")));
+  EXPECT_EQ(std::vector<std::wstring>{L"INFO TavrixTrustVerifier::VerifyModule: Verify module."},
+            BriefLines(TakeLogEntries()));
 }
 
 TEST_F(VerifyModuleDecision, RevokedOrUntrustedVerdictFailsAndStillCloses) {
@@ -144,7 +139,7 @@ TEST_F(VerifyModuleDecision, RevokedOrUntrustedVerdictFailsAndStillCloses) {
     // The signer data of a failed verification is never consulted.
     EXPECT_EQ((std::vector<std::string>{"verify", "close"}), check.calls);
   }
-  EXPECT_EQ(6u, TakeCapturedLogLines().size());  // "Verify module." each time, nothing else
+  EXPECT_EQ(6u, TakeLogEntries().size());  // "Verify module." each time, nothing else
 }
 
 TEST_F(VerifyModuleDecision, OnlineRevocationIsAskedForUnlessOffline) {

@@ -11,17 +11,20 @@
 
 #include "platform/file_bytes.h"
 #include "platform/path_util.h"
-#include "tests/verify/log_lines.h"
+#include "tests/support/log_reader.h"
 #include "verify/tavrix_trust_verifier.h"
 
 namespace lite_installer {
 namespace {
 
+// Each line written since the last call as "LEVEL Function: message".
+std::vector<std::wstring> TakeLogLines() { return BriefLines(TakeLogEntries()); }
+
 const wchar_t kFunction[] = L"TavrixTrustVerifier::GetTrustJsonFromModule";
 
 class GetTrustJsonFromModuleTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { StartLogFile(L"trust_json_from_module_test"); }
+  static void SetUpTestSuite() { StartTestLog(L"trust_json_from_module_test"); }
   void SetUp() override { TakeLogLines(); }
 };
 

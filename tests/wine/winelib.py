@@ -109,40 +109,10 @@ def log_path():
     return os.path.join(temp_dir(), "lite_installer.log")
 
 
-def read_log_bytes():
-    with open(log_path(), "rb") as f:
-        return f.read()
-
-
-def read_log_lines():
-    """The log as text lines (BOM removed); a missing log gives []."""
-    if not os.path.exists(log_path()):
-        return []
-    data = read_log_bytes()
-    text = data.decode("utf-16-le")
-    if text.startswith("\ufeff"):
-        text = text[1:]
-    return text.split("\n")[:-1] if text.endswith("\n") else text.split("\n")
-
-
 def clear_log():
     for p in (log_path(), log_path() + ".old"):
         if os.path.exists(p):
             os.remove(p)
-
-
-LINE_RE = re.compile(r"^(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d) <(\d+)> (INFO|ERROR|WARNING): "
-                     r"(\S+) \((-?\d+)\): (.*)$")
-
-
-def messages(lines=None, function=None):
-    """Messages of log lines (optionally of one function name)."""
-    out = []
-    for line in (read_log_lines() if lines is None else lines):
-        m = LINE_RE.match(line)
-        if m and (function is None or m.group(4) == function):
-            out.append(m.group(6))
-    return out
 
 
 def reg(*args):
