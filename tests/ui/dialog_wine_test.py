@@ -14,6 +14,7 @@ import sys
 import threading
 import time
 
+import installer_log
 import winelib
 
 sys.path.insert(0, os.path.join(winelib.SOURCE, "tests", "setup"))
@@ -67,10 +68,15 @@ def setup_record():
     return h.json.load(open(path)) if os.path.exists(path) else None
 
 
-def wait_for_log(message_start, timeout=60):
-    if not winelib.wait_for(lambda: any(m.startswith(message_start)
-                                        for m in winelib.messages()), timeout, 0.2):
-        raise AssertionError("no log line %r" % message_start)
+def log_entries():
+    return installer_log.read(winelib.log_path(), strict=False)
+
+
+def wait_for_log(function, message_start, timeout=60):
+    if not winelib.wait_for(lambda: any(e.function == function and
+                                        e.message.startswith(message_start)
+                                        for e in log_entries()), timeout, 0.2):
+        raise AssertionError("no log line %s: %r" % (function, message_start))
 
 
 def check_welcome_install_progress_and_setup_messages():
