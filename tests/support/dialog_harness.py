@@ -121,7 +121,7 @@ def prepare_prefix():
         r"wqy-microhei.ttc,WenQuanYi Micro Hei\0wqy-microhei.ttc,WenQuanYi Micro Hei Light", "/f")
     command = '"%s" "%%1"' % winelib.win_path(URL_RECORDER)
     for scheme in ("http", "https"):
-        reg("add", r"HKCU\Software\Classes\%s\shell\open\command" % scheme, "/ve", "/d", command,
+        reg("add", r"HKCR\%s\shell\open\command" % scheme, "/ve", "/d", command,
             "/f")
 
 

@@ -161,20 +161,236 @@ def check_welcome_pixels(display, dialog, shot):
     d.hover(display, left + 300, top + 10, 0.8)
 
 
+def check_escape_cancel_and_alt_f4():
+    with Servers(serve_setup=False) as srv, d.Display() as display:
+        run = start(display)
+        dialog, _ = d.wait_for_installer_dialog(display)
+        # Escape: only the statistic; the window stays.
+        d.press(display, "Escape")
+        srv.clicks.wait_for_requests(1)
+        assert d.clicks(srv.clicks, "clicked_button") == ["cancel"]
+        time.sleep(1)
+        assert run.running() and d.installer_dialog(d.probe(display)) is not None
+        d.click(display, dialog, CANCEL)
+        assert run.wait(30) == 500
+        srv.clicks.wait_for_requests(2)
+        assert d.clicks(srv.clicks, "clicked_button") == ["cancel", "cancel"]
+        messages = installer_log.messages(log_entries(), "wWinMain")
+        assert messages[-2:] == ["User cancelled installation.", "Installer exit with code: 500"], \
+            messages[-3:]
+
+        # Alt+F4 closes the dialog the same way, without a statistic.
+        srv.clicks.clear_requests()
+        run = start(display)
+        d.wait_for_installer_dialog(display)
+        d.press(display, "alt+F4")
+        assert run.wait(30) == 500
+        time.sleep(0.5)
+        assert d.clicks(srv.clicks, "clicked_button") == []
+
+
+def default_brand():
+    with open(os.path.join(winelib.WIN_BUILD, "generated", "packages", "brand_config.json")) as f:
+        return h.json.load(f)["brand_id"]
+
+
+def check_download_error_waits_for_install_then_shows_the_error_dialog():
+    with Servers(serve_setup=False), d.Display() as display:
+        run = start(display)
+        dialog, _ = d.wait_for_installer_dialog(display)
+        # Five attempts with their pauses, while the welcome screen stays.
+        wait_for_log("Installer::InstallBrowser", "Module was not downloaded", timeout=150)
+        time.sleep(1.5)
+        state = d.probe(display)
+        assert [x["hwnd"] for x in d.visible_dialogs(state)] == [dialog["hwnd"]], state
+        assert d.size(d.installer_dialog(state)) == (648, 233)
+
+        d.click(display, dialog, INSTALL)
+        error_title = "An error occurred during installation"
+        state = d.wait_for_state(display, lambda s: any(
+            d.control(x, TITLE_TEXT) and d.control(x, TITLE_TEXT)["text"] == error_title
+            for x in d.visible_dialogs(s)), 20, "the error dialog")
+        error = [x for x in d.visible_dialogs(state) if d.control(x, TITLE_TEXT)["text"] ==
+                 error_title][0]
+        assert d.installer_dialog(state) is None  # hidden behind the outcome
+        assert d.size(error) == (400, 176), error["rect"]
+        assert d.control(error, PLAIN_TEXT)["text"] == \
+            "Try to download the installation file and\nrepeat the installation manually."
+        assert d.control(error, INSTALL)["text"] == "Download"
+        assert d.control(error, CANCEL)["text"] == "Cancel" and d.control(error, CANCEL)["visible"]
+        shadow = [x for x in state["shadows"] if x["owner"] == error["hwnd"]]
+        assert d.size(shadow[0]) == (410, 186), shadow
+        d.click(display, error, INSTALL)
+        assert run.wait(30) == 400
+        expected = servers.build_config()["LI_DOWNLOAD_BASE"] + default_brand() + "/en/Tavrix.exe"
+        assert winelib.wait_for(lambda: d.recorded_urls(URLS) == [expected], 10), \
+            d.recorded_urls(URLS)
+
+
+def newer_version_dialog(state):
+    for x in d.visible_dialogs(state):
+        title = d.control(x, TITLE_TEXT)
+        if title and title["text"].startswith("You already have a newer version"):
+            return x
+    return None
+
+
+def check_newer_version_and_close_window_outcomes():
+    with Servers() as srv, d.Display() as display:
+        run = start(display, setup_posts="higher")
+        dialog, _ = d.wait_for_installer_dialog(display)
+        d.click(display, dialog, INSTALL)
+        state = d.wait_for_state(display, lambda s: newer_version_dialog(s) is not None, 30,
+                                 "the newer-version dialog")
+        notice = newer_version_dialog(state)
+        assert d.control(notice, TITLE_TEXT)["text"] == \
+            "You already have a newer version\nof the browser installed on your computer"
+        assert d.control(notice, INSTALL)["text"] == "OK"
+        assert not d.control(notice, CANCEL)["visible"]
+        # The notice stays until the user closes it, also after the setup ended.
+        wait_for_log("Installer::RunProcessAndWait", "Setup process exit with code: 0", 30)
+        time.sleep(1.5)
+        assert newer_version_dialog(d.probe(display)) is not None
+        d.click(display, notice, INSTALL)
+        assert run.wait(30) == 0  # the setup's own code: it ran to its end
+
+        # "close_window" while the setup still runs: the dialog waits at
+        # most 10 s for the installation, then the run ends with its result.
+        run = start(display, setup_posts="close,wait:25000")
+        dialog, _ = d.wait_for_installer_dialog(display)
+        d.click(display, dialog, INSTALL)
+        clicked = time.time()
+        assert run.wait(40) == 400
+        took = time.time() - clicked
+        assert 9 < took < 20, took
+        assert installer_log.has_entry(log_entries(), "WARNING", "wWinMain",
+                                       "The installation did not stop within 10 seconds")
+
+
+def check_closing_while_the_setup_ignores_everything_ends_cleanly():
+    # The worker waits for a setup that never ends; closing the dialog must
+    # neither wait for ever nor free what the worker still uses.
+    with Servers(), d.Display() as display:
+        run = start(display, setup_posts="wait:25000")
+        dialog, _ = d.wait_for_installer_dialog(display)
+        d.click(display, dialog, INSTALL)
+        wait_for_log("Installer::RunProcessAndWait", "Wait for process finish.", 60)
+        d.wait_for_installer_dialog(display, width=178)
+        d.press(display, "alt+F4")
+        assert run.wait(40) == 500
+        entries = log_entries()
+        assert installer_log.messages(entries, "wWinMain")[-1] == "Installer exit with code: 500"
+        assert not any("crash" in e.message.lower() for e in entries)
+
+
+class TrickleServer:
+    """Serves the setup URL's path at about 1 KB/s (of 300 KB), on the
+    download base's port."""
+
+    def __init__(self):
+        self.port = servers.port_of(servers.build_config()["LI_DOWNLOAD_BASE"])
+        self._socket = socket.socket()
+        self._socket.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self._socket.bind(("127.0.0.1", self.port))
+        self._socket.listen(8)
+        self._stop = threading.Event()
+        threading.Thread(target=self._serve, daemon=True).start()
+
+    def _serve(self):
+        while not self._stop.is_set():
+            try:
+                connection, _ = self._socket.accept()
+            except OSError:
+                return
+            threading.Thread(target=self._answer, args=(connection,), daemon=True).start()
+
+    def _answer(self, connection):
+        with connection:
+            connection.recv(65536)
+            connection.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 300000\r\n\r\n")
+            while not self._stop.is_set():
+                try:
+                    connection.sendall(b"x" * 1000)
+                except OSError:
+                    return
+                time.sleep(1)
+
+    def stop(self):
+        self._stop.set()
+        self._socket.close()
+
+
+def check_time_left_line_of_a_slow_download():
+    status, clicks, trickle = servers.StatusEndpoint(), servers.ClickServer(), TrickleServer()
+    try:
+        with d.Display() as display:
+            run = start(display)
+            dialog, _ = d.wait_for_installer_dialog(display)
+            # After a minute at this rate the download would take minutes: the
+            # line turns on under the logo, already on the welcome screen.
+            state = d.wait_for_state(display, lambda s: d.installer_dialog(s) and d.control(
+                d.installer_dialog(s), TIME_LEFT)["text"], 100, "the time-left line")
+            text = d.control(d.installer_dialog(state), TIME_LEFT)["text"]
+            minutes = int(text.split()[0])
+            assert text == "%d mins left" % minutes and 5 <= minutes <= 10, text
+            d.click(display, dialog, CANCEL)
+            assert run.wait(30) == 500
+    finally:
+        for s in (trickle, clicks, status):
+            s.stop()
+
+
+def check_progress_bar_fill_on_screen():
+    """Position 50 of 0-100 shows the fill image's left 65 columns and the
+    track's right 65."""
+    with Servers(serve_setup=False), d.Display() as display:
+        run = start(display)
+        dialog, _ = d.wait_for_installer_dialog(display)
+        d.click(display, dialog, INSTALL)
+        narrow, _ = d.wait_for_installer_dialog(display, width=178)
+        d.post(display, WM_SET_PROGRESS, 50)
+        d.wait_for_state(display, lambda s: d.control(d.installer_dialog(s), PROGRESS)[
+            "position"] == 50, 10, "position 50")
+        time.sleep(0.5)
+        shot = display.screenshot()
+        bar = d.control(narrow, PROGRESS)["rect"]
+        left, top = narrow["rect"][0] + bar[0], narrow["rect"][1] + bar[1]
+        art = os.path.join(winelib.SOURCE, "resources", "artwork", "generated")
+        background = d.Image.from_file(os.path.join(art, "307_background.png"))
+        row = 5  # the bar's middle row, where both images are opaque
+        for image, first, last in (("313_progress_fill.png", 0, 65),
+                                   ("314_progress_track.png", 65, 130)):
+            # The images have alpha: compare with each blended over the
+            # background under the bar.
+            flat = d.Image.from_file(os.path.join(art, image))
+            for x in range(first + 3, last - 3):
+                assert shot.pixel(left + x, top + row) == flat.pixel(x, row), (image, x)
+        assert shot.pixel(left + 64, top + row) != shot.pixel(left + 66, top + row)
+        d.press(display, "alt+F4")
+        assert run.wait(40) in (400, 500)
+
+
 SETUPS = None
 URLS = os.path.join(WORK, "opened_urls.txt")
 CHECKS = [
     check_welcome_install_progress_and_setup_messages,
+    check_escape_cancel_and_alt_f4,
+    check_progress_bar_fill_on_screen,
+    check_newer_version_and_close_window_outcomes,
+    check_closing_while_the_setup_ignores_everything_ends_cleanly,
+    check_download_error_waits_for_install_then_shows_the_error_dialog,
+    check_time_left_line_of_a_slow_download,
 ]
 
 
 def main():
     global SETUPS
+    only = sys.argv[1:]
     shutil.rmtree(WORK, ignore_errors=True)
     os.makedirs(WORK)
     SETUPS = h.make_sample_setups(os.path.join(WORK, "setups"))
     d.prepare_prefix()
-    return winelib.run_checks(CHECKS)
+    return winelib.run_checks([c for c in CHECKS if not only or c.__name__ in only])
 
 
 if __name__ == "__main__":
