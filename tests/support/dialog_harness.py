@@ -62,6 +62,8 @@ class Display:
         return e
 
     def tool(self, *argv):
+        """Runs an X tool on the display. (No "xdotool mousemove --sync":
+        it waits for ever when the pointer is already there.)"""
         return subprocess.run(list(argv), env=self.env(), stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL, timeout=30).stdout.decode()
 
@@ -220,22 +222,26 @@ def centre(dialog, c):
     return dialog["rect"][0] + (r[0] + r[2]) // 2, dialog["rect"][1] + (r[1] + r[3]) // 2
 
 
-def click(display, dialog, control_id):
-    x, y = centre(dialog, control(dialog, control_id))
-    display.tool("xdotool", "mousemove", "--sync", str(x), str(y))
-    time.sleep(0.2)
+def click_at(display, x, y):
+    """A real left click at a screen point."""
+    display.tool("xdotool", "mousemove", str(x), str(y))
+    time.sleep(0.3)
     display.tool("xdotool", "click", "1")
+
+
+def click(display, dialog, control_id):
+    click_at(display, *centre(dialog, control(dialog, control_id)))
 
 
 def hover(display, x, y, seconds=1.5):
     """Keeps the pointer at (x, y) for a while, moving it by a pixel now and
     then: under Wine a button turns hot only after a few moves over it
     (measured: one move and a wait of seconds leaves it normal)."""
-    display.tool("xdotool", "mousemove", "--sync", str(x), str(y))
+    display.tool("xdotool", "mousemove", str(x), str(y))
     steps = max(1, int(seconds / 0.3))
     for i in range(steps):
         time.sleep(seconds / steps)
-        display.tool("xdotool", "mousemove", "--sync", str(x + (i % 2)), str(y))
+        display.tool("xdotool", "mousemove", str(x + (i % 2)), str(y))
 
 
 def press(display, *keys, title=TITLE):

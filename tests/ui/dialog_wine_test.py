@@ -10,6 +10,7 @@ Screenshots of the two screens are saved into the test's folder.
 import os
 import shutil
 import socket
+import struct
 import sys
 import threading
 import time
@@ -42,13 +43,19 @@ class Servers:
             shutil.copyfile(SETUPS.signed, self.docroot + h.setup_path())
 
     def __enter__(self):
-        self.files = servers.FileServer(self.docroot)
-        self.status = servers.StatusEndpoint()
-        self.clicks = servers.ClickServer()
+        self._started = []
+        try:
+            for name, make in (("files", lambda: servers.FileServer(self.docroot)),
+                               ("status", servers.StatusEndpoint), ("clicks", servers.ClickServer)):
+                setattr(self, name, make())
+                self._started.append(getattr(self, name))
+        except Exception:
+            self.__exit__()
+            raise
         return self
 
     def __exit__(self, *exc):
-        for s in (self.clicks, self.status, self.files):
+        for s in reversed(self._started):
             s.stop()
 
 
@@ -151,13 +158,11 @@ def check_welcome_pixels(display, dialog, shot):
     bx, by = left + box["rect"][0] + 7, top + box["rect"][1] + 7
     d.hover(display, left + 300, top + 10, 0.3)
     before = display.screenshot().region(bx - 6, by - 6, 13, 13)
-    display.tool("xdotool", "mousemove", "--sync", str(bx), str(by))
-    display.tool("xdotool", "click", "1")
+    d.click_at(display, bx, by)
     d.hover(display, left + 300, top + 10, 0.8)
     after = display.screenshot().region(bx - 6, by - 6, 13, 13)
     assert before != after, "the check box kept its frame"
-    display.tool("xdotool", "mousemove", "--sync", str(bx), str(by))
-    display.tool("xdotool", "click", "1")
+    d.click_at(display, bx, by)
     d.hover(display, left + 300, top + 10, 0.8)
 
 
@@ -294,6 +299,7 @@ class TrickleServer:
         self._socket.bind(("127.0.0.1", self.port))
         self._socket.listen(8)
         self._stop = threading.Event()
+        self._connections = []
         threading.Thread(target=self._serve, daemon=True).start()
 
     def _serve(self):
@@ -302,6 +308,7 @@ class TrickleServer:
                 connection, _ = self._socket.accept()
             except OSError:
                 return
+            self._connections.append(connection)
             threading.Thread(target=self._answer, args=(connection,), daemon=True).start()
 
     def _answer(self, connection):
@@ -316,13 +323,27 @@ class TrickleServer:
                 time.sleep(1)
 
     def stop(self):
+        """Ends every connection with a reset, so that the port is free for
+        the next server at once (no TIME_WAIT)."""
         self._stop.set()
+        try:
+            self._socket.shutdown(socket.SHUT_RDWR)  # wakes the accept
+        except OSError:
+            pass
         self._socket.close()
+        for connection in self._connections:
+            try:
+                connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                connection.close()
+            except OSError:
+                pass
 
 
 def check_time_left_line_of_a_slow_download():
-    status, clicks, trickle = servers.StatusEndpoint(), servers.ClickServer(), TrickleServer()
+    status = servers.StatusEndpoint()
+    clicks = trickle = None
     try:
+        clicks, trickle = servers.ClickServer(), TrickleServer()
         with d.Display() as display:
             run = start(display)
             dialog, _ = d.wait_for_installer_dialog(display)
@@ -337,7 +358,8 @@ def check_time_left_line_of_a_slow_download():
             assert run.wait(30) == 500
     finally:
         for s in (trickle, clicks, status):
-            s.stop()
+            if s:
+                s.stop()
 
 
 def check_progress_bar_fill_on_screen():
@@ -370,6 +392,59 @@ def check_progress_bar_fill_on_screen():
         assert run.wait(40) in (400, 500)
 
 
+LANGUAGES = {"zh-TW": 1028, "cs": 1029, "de": 1031, "en": 1033, "fr": 1036, "it": 1040,
+             "ja": 1041, "pt-BR": 1046, "ru": 1049, "tr": 1055, "uk": 1058, "kk": 1087,
+             "zh-CN": 2052, "pt-PT": 2070, "es": 3082}
+GLYPH_CHECKED = ("ru", "tr", "ja", "zh-TW")
+
+
+def string_tables():
+    sys.path.insert(0, os.path.join(winelib.SOURCE, "resources", "strings"))
+    import check_strings
+    with open(winelib.INSTALLER, "rb") as f:
+        tables, problems = check_strings.string_tables(check_strings.parse_pe(f.read()))
+    assert not problems, problems
+    return tables
+
+
+def check_every_language_shows_its_own_strings_within_the_line():
+    tables = string_tables()
+    background = d.Image.from_file(os.path.join(winelib.SOURCE, "resources", "artwork",
+                                                "generated", "307_background.png"))
+    with Servers(serve_setup=False), d.Display() as display:
+        for code, language in sorted(LANGUAGES.items()):
+            strings = tables[language]
+            run = start(display, "--distr-info-params=lang=" + code)
+            dialog, _ = d.wait_for_installer_dialog(display)
+            for control_id, string_id in ((TITLE_TEXT, 408), (INSTALL, 400), (CANCEL, 413),
+                                          (MAKE_DEFAULT, 422), (SEND_STATISTICS, 421),
+                                          (PRIVACY_LINK, 414)):
+                assert d.control(dialog, control_id)["text"] == strings[string_id], \
+                    (code, control_id)
+            assert dialog["title"] == strings[419], code
+            runs = sorted(d.controls(dialog, PLAIN_TEXT) + d.controls(dialog, LICENSE_LINK),
+                          key=lambda c: (c["rect"][1], c["rect"][0]))
+            sentence = strings[405].replace("((", "").replace("))", "")
+            assert "".join(c["text"] for c in runs) == sentence, (code, runs)
+            link = strings[405].split("((")[1].split("))")[0]
+            assert [c["text"] for c in d.controls(dialog, LICENSE_LINK)] == [link], code
+            for c in runs:
+                # Only a run that is one word (or the link) may pass the line.
+                single = c["id"] == LICENSE_LINK or " " not in c["text"].strip()
+                assert c["rect"][2] <= 180 + 360 or single, (code, c)
+            if code in GLYPH_CHECKED:
+                # Glyphs drawn: the title's box differs from the bare picture.
+                shot = display.screenshot(os.path.join(SHOTS, "welcome_%s.png" % code))
+                left, top = dialog["rect"][0], dialog["rect"][1]
+                title = d.control(dialog, TITLE_TEXT)["rect"]
+                changed = sum(
+                    1 for y in range(title[1], title[3]) for x in range(title[0], title[2])
+                    if shot.pixel(left + x, top + y) != background.pixel(21 + x, 21 + y))
+                assert changed > 100, (code, changed)
+            d.click(display, dialog, CANCEL)
+            assert run.wait(30) == 500, code
+
+
 SETUPS = None
 URLS = os.path.join(WORK, "opened_urls.txt")
 CHECKS = [
@@ -380,6 +455,7 @@ CHECKS = [
     check_closing_while_the_setup_ignores_everything_ends_cleanly,
     check_download_error_waits_for_install_then_shows_the_error_dialog,
     check_time_left_line_of_a_slow_download,
+    check_every_language_shows_its_own_strings_within_the_line,
 ]
 
 
