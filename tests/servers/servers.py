@@ -575,6 +575,7 @@ class FaultServer:
         self.server.served = {}
         self.server.lock = threading.Lock()
         self.server.closing = threading.Event()
+        self._lock, self._requests = self.server.lock, self.server.requests
         self.host = host
         self.port = self.server.server_address[1]
         self._thread = threading.Thread(target=self.server.serve_forever,
@@ -583,8 +584,9 @@ class FaultServer:
 
     @property
     def requests(self):
-        with self.server.lock:
-            return list(self.server.requests)
+        # Still readable after stop.
+        with self._lock:
+            return list(self._requests)
 
     def request_count(self, path=None):
         return len([r for r in self.requests if path is None or r.path.split("?")[0] == path])
