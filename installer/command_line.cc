@@ -1,6 +1,7 @@
 // Parsing, querying and writing back the switches; portable.
 #include "installer/command_line.h"
 
+#include "installer/log.h"
 #include "platform/string_conversion.h"
 
 namespace lite_installer {
@@ -9,6 +10,8 @@ namespace {
 constexpr const wchar_t* kSwitchPrefixes[] = {L"--", L"-", L"/"};
 constexpr wchar_t kSeparator = L'=';
 constexpr wchar_t kForceQuoting[] = L" \t\\\"";
+constexpr char kPlainNamePunctuation[] = "-_.";
+constexpr wchar_t kToString[] = L"CommandLine::ToString";
 
 // The 27 units trimmed around arguments. U+200B is deliberately absent.
 constexpr wchar_t kWhitespace[] = {
@@ -86,9 +89,24 @@ void CommandLine::Remove(const std::string& name) { switches_.erase(name); }
 
 void CommandLine::SetProgram(const std::wstring& path) { program_ = TrimWhitespace(path); }
 
+bool CommandLine::IsPlainSwitchName(const std::string& name) {
+  for (char c : name) {
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    const bool digit = c >= '0' && c <= '9';
+    if (!letter && !digit && std::string(kPlainNamePunctuation).find(c) == std::string::npos)
+      return false;
+  }
+  return true;
+}
+
 std::wstring CommandLine::ToString() const {
   std::wstring text = QuoteArgument(program_);
   for (const auto& entry : switches_) {
+    if (!IsPlainSwitchName(entry.first)) {
+      LI_LOG(kLogWarning, kToString, L"Switch not passed on, its name is not plain: ",
+             Widen(entry.first));
+      continue;
+    }
     text += L" --";
     text += Widen(entry.first);
     if (!entry.second.empty()) {
