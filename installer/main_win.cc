@@ -9,6 +9,7 @@
 #include "installer/command_line.h"
 #include "installer/exit_codes.h"
 #include "installer/log.h"
+#include "platform/library_guard.h"
 #include "platform/path_util.h"
 #include "platform/windows_version.h"
 #include "setup/install_flow.h"
@@ -49,6 +50,7 @@ int RunInteractive(const BrandPackageInfo& brand_info, const DistribInfoParams& 
 }  // namespace lite_installer
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  ::lite_installer::GuardLibraryLoading();
   using namespace lite_installer;
   // The log path names the folder even when it was left empty, so the log
   // then lands at the root of the current drive.
