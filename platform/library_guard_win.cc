@@ -17,8 +17,25 @@ namespace {
 constexpr wchar_t kKernel32[] = L"kernel32.dll";
 constexpr char kSetDefaultDllDirectories[] = "SetDefaultDllDirectories";
 constexpr char kSetDllDirectoryW[] = "SetDllDirectoryW";
+// Present exactly where LoadLibraryExW knows the LOAD_LIBRARY_SEARCH_ flags.
+constexpr char kAddDllDirectory[] = "AddDllDirectory";
 // Not in the headers of every SDK this builds with.
 constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+
+// System libraries that the libraries the installer uses load by bare name
+// on their own (TLS, cryptographic providers, name resolution, the network
+// stack's helpers). Loaded by full path when the guard is set, so that such
+// a later load finds them in the process already: Wine's built-in libraries
+// resolve their delay-loaded imports in the old order even after
+// SetDefaultDllDirectories (measured: wininet's first HTTPS request took
+// secur32 from beside the program, with WINEDLLOVERRIDES "secur32=n,b"), and
+// so does Windows where SetDefaultDllDirectories is missing. A library the
+// system lacks is skipped.
+constexpr const wchar_t* kPreloadedLibraries[] = {
+    L"secur32.dll", L"crypt32.dll", L"rsaenh.dll",   L"bcrypt.dll",  L"ncrypt.dll",
+    L"dnsapi.dll",  L"iphlpapi.dll", L"mpr.dll",     L"netapi32.dll", L"userenv.dll",
+    L"winhttp.dll", L"urlmon.dll",  L"iertutil.dll", L"version.dll", L"wintrust.dll",
+    L"imagehlp.dll", L"cabinet.dll", L"wininet.dll"};
 
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
@@ -55,6 +72,7 @@ void GuardLibraryLoading() {
   // Takes the current directory out of the search order (XP SP1 and later).
   if (auto set_directory = Kernel32Entry<SetDllDirectoryFunction>(kSetDllDirectoryW))
     set_directory(L"");
+  for (const wchar_t* name : kPreloadedLibraries) LoadSystemLibrary(name);
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {
@@ -69,8 +87,14 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
   std::wstring path(directory, length);
   if (path.back() != L'\\') path += L'\\';
   path += name;
-  // The library's own imports are then searched in its folder first.
-  return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  // Its own imports from the system directory too. LOAD_WITH_ALTERED_-
+  // SEARCH_PATH alone is not enough where the search flags exist: Wine then
+  // still took a wininet's secur32 from beside the program (measured with a
+  // marker DLL and WINEDLLOVERRIDES "secur32=n,b", even with the guard set),
+  // so it is only the fallback of systems without them.
+  static const bool search_flags = Kernel32Entry<FARPROC>(kAddDllDirectory) != nullptr;
+  return ::LoadLibraryExW(path.c_str(), nullptr,
+                          search_flags ? kSearchSystem32 : LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 }  // namespace lite_installer

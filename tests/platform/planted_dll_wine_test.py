@@ -125,11 +125,11 @@ def check_silent_installation_loads_nothing_planted(folder):
         code, _ = winelib.run_command_line('"%s" --silent --send-statistics'
                                            % winelib.win_path(folder.installer), extra_env=env)
         reports = status.wait_for_requests(2)
+    markers = folder.markers_run()
+    check(markers == [], "markers of a silent installation: %s (exit code %d)" % (markers, code))
     check(code == 0, "exit code %d" % code)
     check(os.path.exists(record), "the setup ran")
     check(len(reports) == 2, "both reports sent: %s" % [r.uri for r in reports])
-    markers = folder.markers_run()
-    check(markers == [], "markers of a silent installation: %s" % markers)
 
 
 def check_interactive_start_loads_nothing_planted(folder):
