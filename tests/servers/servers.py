@@ -652,12 +652,12 @@ class SilentListener:
 
 class CuttingProxy:
     """Relays to a loopback server and cuts the body of the first answers:
-    a broken transfer in front of a server that honours ranges (nginx)."""
+    a broken transfer in front of a server that honours ranges (nginx). One
+    request per connection: the client's request head goes up, the answer
+    comes back (cut after `cut_after` body bytes), then both close."""
 
     def __init__(self, upstream_port, cut_after, port=0, cuts=1):
-        self._upstream = upstream_port
-        self._cut_after = cut_after
-        self._cuts_left = cuts
+        self._upstream, self._cut_after, self._cuts_left = upstream_port, cut_after, cuts
         self._sock = socket.socket()
         self._sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self._sock.bind(("127.0.0.1", port))
@@ -665,7 +665,6 @@ class CuttingProxy:
         self._sock.settimeout(0.1)
         self.port = self._sock.getsockname()[1]
         self._closing = threading.Event()
-        self._lock = threading.Lock()
         self._thread = threading.Thread(target=self._accept, daemon=True)
         self._thread.start()
 
@@ -677,54 +676,35 @@ class CuttingProxy:
                 continue
             except OSError:
                 return
-            with self._lock:
-                cut = self._cuts_left > 0
-                self._cuts_left -= 1
+            cut = self._cuts_left > 0
+            self._cuts_left -= 1
             threading.Thread(target=self._relay, args=(client, cut), daemon=True).start()
 
-    def _relay(self, client, cut):
-        upstream = socket.create_connection(("127.0.0.1", self._upstream))
-        done = threading.Event()
+    @staticmethod
+    def _read_head(sock, data=b""):
+        while b"\r\n\r\n" not in data:
+            more = sock.recv(65536)
+            if not more:
+                break
+            data += more
+        return data
 
-        def forward_requests():
+    def _relay(self, client, cut):
+        with client, socket.create_connection(("127.0.0.1", self._upstream)) as upstream:
             try:
-                while not done.is_set():
-                    data = client.recv(65536)
-                    if not data:
+                upstream.sendall(self._read_head(client))
+                answer = self._read_head(upstream)
+                # Bytes that may still go out: the head and cut_after of the body.
+                room = answer.find(b"\r\n\r\n") + 4 + self._cut_after if cut else None
+                while answer:
+                    if room is not None:
+                        answer, room = answer[:room], room - len(answer[:room])
+                    client.sendall(answer)
+                    if room == 0:
                         break
-                    upstream.sendall(data)
+                    answer = upstream.recv(65536)
             except OSError:
                 pass
-
-        threading.Thread(target=forward_requests, daemon=True).start()
-        head, body_sent = b"", None
-        try:
-            while True:
-                data = upstream.recv(65536)
-                if not data:
-                    break
-                if cut:
-                    if body_sent is None:
-                        head += data
-                        end = head.find(b"\r\n\r\n")
-                        if end < 0:
-                            continue
-                        data, body_sent = head, -(end + 4)
-                    room = self._cut_after - body_sent
-                    if room < len(data):
-                        client.sendall(data[:max(room, 0)])
-                        break
-                    body_sent += len(data)
-                client.sendall(data)
-        except OSError:
-            pass
-        finally:
-            done.set()
-            for s in (client, upstream):
-                try:
-                    s.close()
-                except OSError:
-                    pass
 
     def stop(self):
         self._closing.set()
