@@ -18,9 +18,10 @@ TEST(RedirectChain, FollowsUpToTheCapThenRefuses) {
   for (uint32_t i = 0; i < kSetupDownloadBounds.max_redirects; ++i)
     ASSERT_EQ(chain.Next(302, target), RedirectChain::kFollow) << i;
   EXPECT_EQ(chain.Next(301, target), RedirectChain::kTooMany);
-  EXPECT_EQ(chain.followed(), kSetupDownloadBounds.max_redirects);
   // An answer that is no redirect ends the chain whatever it counted.
   EXPECT_EQ(chain.Next(200, target), RedirectChain::kFinal);
+  RedirectChain none(0);
+  EXPECT_EQ(none.Next(302, target), RedirectChain::kTooMany);
 }
 
 TEST(RedirectChain, WhatCountsAsAFollowableRedirect) {
@@ -46,8 +47,6 @@ TEST(RedirectChain, WhatCountsAsAFollowableRedirect) {
     RedirectChain chain(10);
     EXPECT_EQ(chain.Next(c.status, c.target), c.step) << c.status << " " << c.target;
   }
-  RedirectChain none(0);
-  EXPECT_EQ(none.Next(302, L"http://a.test/"), RedirectChain::kTooMany);
 }
 
 TEST(ContentRange, Parse) {
@@ -129,24 +128,13 @@ TEST(ResumeHeaders, AskForTheRestOfTheSameFile) {
             L"Range: bytes=1-\r\nIf-Range: Wed, 09 Dec 2026 13:51:45 GMT\r\n");
 }
 
-TEST(RequestBounds, EveryPhaseIsBoundedAndReportsAsAWhole) {
-  for (const RequestBounds* b : {&kSetupDownloadBounds, &kReportBounds, &kShortSetupDownloadBounds,
-                                 &kShortReportBounds}) {
-    EXPECT_GT(b->connect_ms, 0u);
-    EXPECT_GT(b->send_ms, 0u);
-    EXPECT_GT(b->receive_ms, 0u);
-    EXPECT_GT(b->max_redirects, 0u);
-  }
-  // The setup may take hours on a slow line; a report never holds the
-  // installation for longer than its whole bound, and no phase exceeds it.
-  EXPECT_EQ(kSetupDownloadBounds.total_ms, 0u);
-  EXPECT_EQ(kReportBounds.total_ms, 15000u);
-  EXPECT_EQ(OpenPhaseIdleMs(kSetupDownloadBounds), 120000u);
-  EXPECT_EQ(OpenPhaseIdleMs(kReportBounds), 15000u);
-  EXPECT_EQ(OpenPhaseIdleMs(kShortReportBounds), 6000u);
-  // This build (the host's) uses the real values.
+TEST(RequestBounds, ThisBuildUsesTheRealValues) {
+  // The host build is no test build: what users get is what the other
+  // cases here compute with.
   EXPECT_EQ(&SetupDownloadBounds(), &kSetupDownloadBounds);
   EXPECT_EQ(&ReportBounds(), &kReportBounds);
+  EXPECT_EQ(OpenPhaseIdleMs(kSetupDownloadBounds), 120000u);  // the phases summed
+  EXPECT_EQ(OpenPhaseIdleMs(kReportBounds), 15000u);          // within the whole
 }
 
 TEST(StallErrorCode, TimeoutsOfEverySystemBecome12002) {
