@@ -18,3 +18,10 @@ set(LI_PARTNER_CONFIG "" CACHE FILEPATH
     "JSON source of a partner package (resource BIN 320); empty: none")
 set(LI_BRAND_CONFIGS "" CACHE STRING
     "List of name=path.json pairs; each becomes the brand package BRAND_<NAME>")
+option(LI_SHORT_NETWORK_BOUNDS
+       "Test builds only: request timeouts of seconds (setup/request_bounds.h), so that the Wine tests of silent and stalled servers stay short"
+       OFF)
+if(LI_RELEASE AND LI_SHORT_NETWORK_BOUNDS)
+  message(FATAL_ERROR "LI_SHORT_NETWORK_BOUNDS is for test builds: users on slow lines need the "
+                      "real request bounds. Turn it off for a release.")
+endif()

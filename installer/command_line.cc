@@ -1,6 +1,7 @@
 // Parsing, querying and writing back the switches; portable.
 #include "installer/command_line.h"
 
+#include "installer/log.h"
 #include "platform/string_conversion.h"
 
 namespace lite_installer {
@@ -9,9 +10,8 @@ namespace {
 constexpr const wchar_t* kSwitchPrefixes[] = {L"--", L"-", L"/"};
 constexpr wchar_t kSeparator = L'=';
 constexpr wchar_t kForceQuoting[] = L" \t\\\"";
-// A name with one of these (they come out of any unit whose low byte they
-// are) would split or open a quoted part where it is written unquoted.
-constexpr wchar_t kNameNeedsQuoting[] = L" \t\"";
+constexpr char kPlainNamePunctuation[] = "-_.";
+constexpr wchar_t kToString[] = L"CommandLine::ToString";
 
 // The 27 units trimmed around arguments. U+200B is deliberately absent.
 constexpr wchar_t kWhitespace[] = {
@@ -94,18 +94,26 @@ void CommandLine::Remove(const std::string& name) { switches_.erase(name); }
 
 void CommandLine::SetProgram(const std::wstring& path) { program_ = TrimWhitespace(path); }
 
+bool CommandLine::IsPlainSwitchName(const std::string& name) {
+  for (char c : name) {
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    const bool digit = c >= '0' && c <= '9';
+    if (!letter && !digit && std::string(kPlainNamePunctuation).find(c) == std::string::npos)
+      return false;
+  }
+  return true;
+}
+
 std::wstring CommandLine::ToString() const {
   std::wstring text = QuoteArgument(program_);
   for (const auto& entry : switches_) {
-    const std::wstring name = L"--" + Widen(entry.first);
-    text += L' ';
-    if (name.find_first_of(kNameNeedsQuoting) != std::wstring::npos) {
-      // The whole switch in one quoted piece: unquoted, such a name would
-      // split in two or swallow the switches after it.
-      text += QuoteArgument(entry.second.empty() ? name : name + kSeparator + entry.second);
+    if (!IsPlainSwitchName(entry.first)) {
+      LI_LOG(kLogWarning, kToString, L"Switch not passed on, its name is not plain: ",
+             Widen(entry.first));
       continue;
     }
-    text += name;
+    text += L" --";
+    text += Widen(entry.first);
     if (!entry.second.empty()) {
       text += kSeparator;
       text += QuoteArgument(entry.second);

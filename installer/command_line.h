@@ -34,7 +34,16 @@ class CommandLine {
   const std::wstring& program() const { return program_; }
   const SwitchMap& switches() const { return switches_; }
 
+  // The program and every switch whose name is plain (IsPlainSwitchName);
+  // any other switch is left out, with a warning in the log.
   std::wstring ToString() const;
+
+  // Letters and digits (ASCII), "-", "_" and "." only; the empty name too.
+  // Names are narrowed unit by unit when parsed, so U+0122 arrives as a
+  // double quote and U+0120 as a blank: written out, such a name would turn
+  // one switch into several arguments of the setup (one of them replacing a
+  // switch the installer sets).
+  static bool IsPlainSwitchName(const std::string& name);
 
   // Quotes so that CommandLineToArgvW gives the text back unchanged.
   static std::wstring QuoteArgument(const std::wstring& text);

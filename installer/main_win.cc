@@ -9,6 +9,7 @@
 #include "installer/command_line.h"
 #include "installer/exit_codes.h"
 #include "installer/log.h"
+#include "platform/library_guard.h"
 #include "platform/path_util.h"
 #include "platform/windows_version.h"
 #include "setup/install_flow.h"
@@ -67,6 +68,7 @@ int RunInteractive(const CommandLine& command_line, const BrandPackageInfo& bran
 }  // namespace lite_installer
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  ::lite_installer::GuardLibraryLoading();
   using namespace lite_installer;
   UiEnvironmentOwner ui_environment_owner;
   // The log path names the folder even when it was left empty, so the log

@@ -9,7 +9,11 @@ bool DownloadSink::Write(const void* bytes, uint32_t count) {
   return true;
 }
 
-void DownloadSink::Reset() { total_ = 0; }
+void DownloadSink::Reset() {
+  total_ = 0;
+  origin_validator_.clear();
+  origin_length_ = 0;
+}
 
 bool MemoryDownloadSink::Write(const void* bytes, uint32_t count) {
   if (count == 0) return true;
@@ -20,7 +24,7 @@ bool MemoryDownloadSink::Write(const void* bytes, uint32_t count) {
 
 void MemoryDownloadSink::Reset() {
   data_.clear();
-  total_ = 0;
+  DownloadSink::Reset();
 }
 
 }  // namespace lite_installer

@@ -1,5 +1,7 @@
 // Where a download goes. The sink's total is the resume offset: the bytes an
-// earlier attempt already delivered.
+// earlier attempt already delivered; its origin tells a later attempt which
+// file those bytes belong to, so that only the rest of the same file is
+// appended.
 #pragma once
 
 #include <cstdint>
@@ -14,12 +16,26 @@ namespace lite_installer {
 class DownloadSink {
  public:
   virtual bool Write(const void* bytes, uint32_t count);  // adds to the total only
-  virtual void Reset();                                    // total back to 0
+  virtual void Reset();  // total back to 0, origin forgotten; a derived Reset calls it
   virtual ~DownloadSink() = default;
   uint32_t total() const { return total_; }
 
+  // The answer that began the data: its validator (ETag, else Last-Modified;
+  // empty when it gave neither) and the size it announced (0: unknown).
+  // Reset forgets both.
+  void SetOrigin(const std::wstring& validator, uint32_t complete_length) {
+    origin_validator_ = validator;
+    origin_length_ = complete_length;
+  }
+  const std::wstring& origin_validator() const { return origin_validator_; }
+  uint32_t origin_length() const { return origin_length_; }
+
  protected:
   uint32_t total_ = 0;
+
+ private:
+  std::wstring origin_validator_;
+  uint32_t origin_length_ = 0;
 };
 
 // Appends to a string; always succeeds.

@@ -1,6 +1,10 @@
 // One HTTP download attempt over WinINet into a sink, chunk by chunk, so the
 // caller can show progress, stop between chunks and resume later. The first
 // failure is kept as a short error text ("internet_read-12002") for reports.
+// Every request is bounded (request_bounds.h): timeouts on each phase, a cap
+// on redirects (followed here, not by WinINet) and an opening that a helper
+// thread does within a deadline. A partial file is continued with a range
+// request (http_answer.h decides whether the answer continues it).
 #pragma once
 
 #if defined(_WIN32)
@@ -16,6 +20,7 @@
 #include "platform/scoped_handle.h"
 #endif
 #include "setup/download_sink.h"
+#include "setup/request_bounds.h"
 
 namespace lite_installer {
 
@@ -41,21 +46,28 @@ constexpr uint32_t kDownloadChunkSize = 32768;
 
 class Downloader {
  public:
-  Downloader();
+  // `stop_event` (optional) ends the opening at once; between chunks the
+  // caller looks for a stop itself.
+  explicit Downloader(const RequestBounds& bounds = SetupDownloadBounds(),
+                      HANDLE stop_event = nullptr);
   ~Downloader();
   Downloader(const Downloader&) = delete;
   Downloader& operator=(const Downloader&) = delete;
 
-  // Connects and sends the request; true when the URL handle exists (an error
-  // text may still be set by a refused resume).
+  // Connects, sends the request and follows its redirects; true when the
+  // answer's head has arrived. A sink that holds data gets the rest of its
+  // file appended when the server continues it; otherwise the sink is
+  // emptied and the whole file comes (logged as a warning).
   bool OpenDownload(const wchar_t* url, DownloadSink* sink);
   // Reads up to 32768 bytes into the sink; 0 at the end or on failure.
   uint32_t ReadChunk();
-  // True when no error was recorded and the status is 200.
+  // True when no error was recorded and the status is 200 (206 for a resume
+  // that was continued).
   bool FinalizeDownload();
 
   const std::wstring& error_text() const { return error_text_; }
   const std::wstring& redirect_url() const { return redirect_url_; }
+  // The whole file's size (of a resumed file too), 0 while unknown.
   uint32_t content_length() const { return content_length_; }
 
   // A new empty file "xb*.tmp" in the directory; empty on failure.
@@ -66,8 +78,6 @@ class Downloader {
   // Records the first failure as "<step>-<code>" and keeps the code as the
   // thread's last error for the log line that follows.
   void SetError(const wchar_t* step, DWORD code);
-  static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status,
-                                      LPVOID info, DWORD info_length);
 
   std::wstring url_;
   std::wstring error_text_;
@@ -78,9 +88,14 @@ class Downloader {
   // far: together they tell an announced body from one cut short.
   uint32_t start_offset_ = 0;
   uint32_t received_ = 0;
+  // 200, or 206 when the answer continues the sink's data.
+  uint32_t expected_status_ = 0;
+  RequestBounds bounds_;
+  HANDLE stop_event_;
   // Declared so that destruction frees the buffer, then closes the request,
-  // then the session.
+  // the connection and the session.
   ScopedInternetHandle internet_;
+  ScopedInternetHandle connection_;
   ScopedInternetHandle url_handle_;
   std::unique_ptr<uint8_t[]> buffer_;
 };

@@ -17,7 +17,7 @@ bool FileDownloadSink::Write(const void* bytes, uint32_t count) {
 void FileDownloadSink::Reset() {
   ::SetFilePointer(file_, 0, nullptr, FILE_BEGIN);
   ::SetEndOfFile(file_);
-  total_ = 0;
+  DownloadSink::Reset();
 }
 
 }  // namespace lite_installer

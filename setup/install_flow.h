@@ -57,9 +57,10 @@ class Installer {
   // Interactive only: returns on stop, or closes the window once the
   // installed browser's message window is gone.
   void WaitForMessageWindow();
-  // With a worker thread: sets the stop event and waits at most 10 s for it
-  // (after one wait that ran out, no more). True when there is no worker or
-  // it has ended; false when it still runs and uses this object.
+  // With a worker thread: sets the stop flag and the stop event and waits at
+  // most 10 s for it (after one wait that ran out, no more). True when there
+  // is no worker or it has ended; false when it still runs and uses this
+  // object.
   bool Stop();
 
   void ReportStatus(bool success, const std::wstring& url, int32_t attempt, int32_t downloaded,
@@ -79,6 +80,8 @@ class Installer {
   void SetWorkerThread(HANDLE thread) { worker_thread_.Reset(thread); }
 
   HANDLE stop_event() const { return stop_event_.Get(); }
+  // Set by Stop just before the stop event; the download reads it per chunk.
+  const std::atomic<bool>* stop_flag() const { return &stop_flag_; }
   HANDLE install_after_download_event() const { return install_event_.Get(); }
   void set_make_default(bool value) { make_default_ = value; }
   void set_send_statistics(bool value) { send_statistics_ = value; }
@@ -108,6 +111,7 @@ class Installer {
   ScopedHandle worker_thread_;
   bool stop_wait_ran_out_ = false;
   ScopedHandle stop_event_;
+  std::atomic<bool> stop_flag_{false};
   ScopedHandle install_event_;
   std::atomic<int32_t> cancel_count_{0};
   int64_t total_time_ = 0;

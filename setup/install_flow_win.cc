@@ -67,8 +67,10 @@ class SetupDownloadSeam : public DownloadAttemptSeam {
   }
   bool Attempt(DownloadSink* sink, std::wstring* error_text, std::wstring* redirect_url,
                uint32_t* content_length) override {
-    return DownloadUrl(url_, sink, error_text, redirect_url, content_length,
-                       installer_->stop_event(), observer_);
+    DownloadStop stop;
+    stop.event = installer_->stop_event();
+    stop.flag = installer_->stop_flag();
+    return DownloadUrl(url_, sink, error_text, redirect_url, content_length, stop, observer_);
   }
   void Report(bool ok, int32_t attempt, int32_t delivered, const std::wstring& error_text,
               const std::wstring& redirect_url) override {
@@ -105,6 +107,9 @@ Installer::~Installer() { Stop(); }
 
 bool Installer::Stop() {
   if (!worker_thread_.IsValid()) return true;
+  // The flag first: a download that sees the event's effects between chunks
+  // must also see the flag.
+  stop_flag_.store(true);
   ::SetEvent(stop_event_.Get());
   const DWORD wait = stop_wait_ran_out_ ? 0 : kStopWaitMs;
   if (::WaitForSingleObject(worker_thread_.Get(), wait) == WAIT_OBJECT_0) return true;

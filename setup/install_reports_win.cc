@@ -30,7 +30,10 @@ bool Installer::Download(const std::wstring& url, DownloadSink* sink, std::wstri
   LI_LOG(kLogInfo, L"Installer::Download", L"Attempt to download module: ", url);
   if (!sink) return false;
   sink->Reset();
-  return DownloadUrl(url, sink, error_text, redirect_url, nullptr, nullptr, nullptr);
+  // Bounded as a whole: a status endpoint that accepts and never answers
+  // (or answers byte by byte) costs the installation at most the report
+  // bound, and the installation goes on.
+  return DownloadUrlWithin(url, sink, error_text, redirect_url, ReportBounds());
 }
 
 void Installer::ReportStatus(bool success, const std::wstring& url, int32_t attempt,

@@ -6,6 +6,8 @@
 
 #include <atomic>
 
+#include "platform/library_guard.h"
+
 namespace lite_installer {
 namespace {
 
@@ -49,17 +51,6 @@ Environment* Get() {
   return g_environment;
 }
 
-// A library of the system folder by its full path, never one from the
-// program's folder or the current directory.
-HMODULE LoadFromSystemFolder(const wchar_t* name) {
-  wchar_t path[MAX_PATH];
-  const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
-  if (length == 0 || length + 1 + ::lstrlenW(name) >= MAX_PATH) return nullptr;
-  path[length] = L'\\';
-  ::lstrcpyW(path + length + 1, name);
-  return ::LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
 template <typename Fn>
 Fn Bind(HMODULE module, const char* name) {
   return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
@@ -74,7 +65,7 @@ void UiEnvironment::Initialize() {
   e->com = SUCCEEDED(::CoInitialize(nullptr));
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_LINK_CLASS};
   ::InitCommonControlsEx(&controls);
-  e->gdiplus = LoadFromSystemFolder(kGdiPlusLibrary);
+  e->gdiplus = LoadSystemLibrary(kGdiPlusLibrary);
   auto startup = Bind<GdiplusStartupFn>(e->gdiplus, "GdiplusStartup");
   if (startup && startup(&e->gdiplus_token, &e->startup_input, nullptr) == 0) {
     e->create_bitmap = Bind<CreateBitmapFromStreamFn>(e->gdiplus, "GdipCreateBitmapFromStreamICM");
@@ -88,7 +79,7 @@ void UiEnvironment::Initialize() {
 
 void UiEnvironment::LoadRichEdit() {
   Environment* e = Get();
-  if (!e->rich_edit) e->rich_edit = LoadFromSystemFolder(kRichEditLibrary);
+  if (!e->rich_edit) e->rich_edit = LoadSystemLibrary(kRichEditLibrary);
 }
 
 void UiEnvironment::Shutdown() {
@@ -121,7 +112,7 @@ HBITMAP UiEnvironment::DecodeImage(IStream* stream) {
 bool UiEnvironment::IsAppThemed() {
   Environment* e = Get();
   if (!e->theme_bound) {
-    e->is_app_themed = Bind<IsAppThemedFn>(LoadFromSystemFolder(kThemeLibrary), "IsAppThemed");
+    e->is_app_themed = Bind<IsAppThemedFn>(LoadSystemLibrary(kThemeLibrary), "IsAppThemed");
     e->theme_bound = true;
   }
   return e->is_app_themed && e->is_app_themed();

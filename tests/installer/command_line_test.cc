@@ -200,8 +200,35 @@ TEST(CommandLineWriting, NamesInPlainByteOrder) {
   line.SetFlag("a");
   line.SetFlag("a-b");
   line.SetFlag("B");
-  line.SetFlag("\xC4");  // a byte above 0x7F sorts after every ASCII name
-  EXPECT_EQ(L"p.exe --a --a-b --ab --b --\u00C4", line.ToString());
+  line.SetFlag("a.b_c");
+  EXPECT_EQ(L"p.exe --a --a-b --a.b_c --ab --b", line.ToString());
+}
+
+TEST(CommandLineWriting, OnlyPlainNamesAreWritten) {
+  const struct {
+    std::wstring argument;  // as the system split it
+    bool written;
+  } cases[] = {
+      {L"--Brand-Name_2.x=1", true},
+      {L"--=v", true},               // the empty name
+      {L"--a\u0120b=1", false},      // narrowed to a blank
+      {L"--a\u0122b=1", false},      // narrowed to a double quote
+      {L"--a\u0109b", false},        // a tab
+      {L"--a\u015Cb", false},        // a backslash
+      {L"--\u00C4rger", false},      // a byte above 0x7F
+      {L"--x\u0100y", false},        // a NUL inside
+      {L"--a/b", false},
+      {L"--a:b", false},
+  };
+  for (const auto& c : cases) {
+    CommandLine line = Parse({L"p.exe", c.argument, L"--z"});
+    const std::wstring text = line.ToString();
+    EXPECT_EQ(text != L"p.exe --z", c.written) << text;
+    EXPECT_EQ(text.find(L"--z"), text.size() - 3) << text;
+  }
+  EXPECT_TRUE(CommandLine::IsPlainSwitchName("make-browser-default-after-import"));
+  EXPECT_FALSE(CommandLine::IsPlainSwitchName("a b"));
+  EXPECT_FALSE(CommandLine::IsPlainSwitchName("a=b"));
 }
 
 TEST(CommandLineWriting, EveryPrefixIsWrittenAsDoubleDash) {

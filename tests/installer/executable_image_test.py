@@ -2,6 +2,11 @@
 for the GUI subsystem that exports GetHandleVerifier, imports only DLLs of the
 system (the mingw runtime is linked in, never a DLL beside the program) and
 carries the application manifest. Reads the file with objdump; no Wine.
+
+When it starts, the program imports only kernel32 and msvcrt, two KnownDLLs
+that no folder can override: every other library is delay-loaded from the
+system directory (platform/library_guard.h), so a DLL left beside the
+program in a downloads folder is never loaded before wWinMain can prevent it.
 """
 import os
 import re
@@ -16,6 +21,8 @@ SYSTEM_DLLS = {
     "gdiplus.dll", "urlmon.dll", "msvcrt.dll", "rpcrt4.dll", "cabinet.dll", "imagehlp.dll",
     "secur32.dll", "ws2_32.dll", "psapi.dll", "userenv.dll", "riched20.dll",
 }
+# KnownDLLs on every supported Windows: always from the system directory.
+STARTUP_DLLS = {"kernel32.dll", "msvcrt.dll"}
 # Runtime DLLs of the toolchain that a user's machine does not have.
 RUNTIME_DLL = re.compile(r"^(libgcc|libstdc\+\+|libwinpthread|libssp|libjansson|mingwm)", re.I)
 
@@ -45,6 +52,9 @@ def main(exe):
     expect(bool(dlls), "has an import table")
     expect(not [d for d in dlls if RUNTIME_DLL.match(d)], "no runtime DLL imported (%s)" % dlls)
     expect(set(dlls) <= SYSTEM_DLLS, "only system DLLs imported (%s)" % sorted(set(dlls) - SYSTEM_DLLS))
+    expect(set(dlls) == STARTUP_DLLS,
+           "imports at start-up only %s (%s): add a new library to LI_DELAY_LOADED_LIBRARIES"
+           % (sorted(STARTUP_DLLS), sorted(dlls)))
 
     data = open(exe, "rb").read()
     # The manifest is kept as UTF-8 text in the resources.

@@ -11,6 +11,11 @@ Deployment values
                              (read from <win build>/generated/build_config.h)
     port_of(url), host_of(url), path_of(url)
     free_port(host="127.0.0.1")
+    request_bounds()      -> {"download": Bounds, "report": Bounds} of the
+                             build (Bounds: connect_ms send_ms receive_ms
+                             total_ms max_redirects, from setup/request_bounds.h,
+                             the short ones when LI_SHORT_NETWORK_BOUNDS is 1),
+                             with .short telling which
 
 nginx (Debian's nginx-light; one foreground process, no master, no daemon)
     FileServer(docroot, port=None, redirects=None, extra_hosts=("127.0.0.2",))
@@ -48,13 +53,27 @@ Fault injection (Python, what nginx cannot do)
         requests (list of FaultRequest(method, path, headers dict with
         lower-case names)), request_count(path=None).
     Route(body=b"", status=200, content_length=True, cut_at=None,
-          cut="close", stall=0.0, ranges=False, location=None, headers=None)
+          cut="close", stall=0.0, ranges=False, location=None, headers=None,
+          hang=False, delay=0.0, trickle=0.0)
         content_length=False omits the header (the body ends at the close);
         cut_at=N announces the whole body but sends N bytes, then closes
         ("close") or resets ("reset") the connection, after `stall` seconds;
-        ranges=True honours "Range: bytes=N-" with 206, else the Range header
+        ranges=True honours "Range: bytes=N-" with 206 (and "If-Range" against
+        the route's ETag header, when it has one), else the Range header
         is ignored (full 200); location makes it a redirect (status 302 unless
-        given).
+        given); hang=True reads the request and never answers (until the
+        server stops); delay waits that long before the status line; trickle
+        sends the body one byte per that many seconds.
+    FaultServer(..., tls=(cert_pem, key_pem)) serves HTTPS instead.
+
+    SilentListener(port=0, host="127.0.0.1")
+        Accepts connections and never sends a byte, not even a TLS
+        handshake; closes them when stopped. Attributes: port, accepted
+        (count).
+    CuttingProxy(upstream_port, cut_after, port=0, cuts=1)
+        Relays loopback connections to upstream_port; in each of the first
+        `cuts` connections the answer's body is cut after `cut_after` bytes
+        (the connection is closed). Attribute: port.
 
 Certificates and trust
     TestCa(directory)     an openssl CA: .cert_pem, .cert_der, and
@@ -71,6 +90,7 @@ import re
 import shutil
 import socket
 import socketserver
+import ssl
 import struct
 import subprocess
 import tempfile
@@ -95,6 +115,27 @@ def build_config():
             if m:
                 values[m.group(1)] = m.group(2)
     return values
+
+
+Bounds = collections.namedtuple("Bounds", "connect_ms send_ms receive_ms total_ms max_redirects")
+RequestBoundsOfBuild = collections.namedtuple("RequestBoundsOfBuild", "download report short")
+
+
+def request_bounds():
+    """The request bounds the Windows build was made with."""
+    header = os.path.join(winelib.WIN_BUILD, "generated", "build_config.h")
+    with open(header, encoding="utf-8") as f:
+        short = re.search(r"#define LI_SHORT_NETWORK_BOUNDS 1\b", f.read()) is not None
+    with open(os.path.join(winelib.SOURCE, "setup", "request_bounds.h"), encoding="utf-8") as f:
+        source = f.read()
+
+    def named(name):
+        m = re.search(r"k%s\s*=\s*\{([\d,\s]+)\}" % name, source)
+        return Bounds(*[int(v) for v in m.group(1).split(",")])
+
+    prefix = "Short" if short else ""
+    return RequestBoundsOfBuild(named(prefix + "SetupDownloadBounds"),
+                                named(prefix + "ReportBounds"), short)
 
 
 def port_of(url):
@@ -413,7 +454,8 @@ FaultRequest = collections.namedtuple("FaultRequest", "method path headers")
 
 class Route:
     def __init__(self, body=b"", status=200, content_length=True, cut_at=None, cut="close",
-                 stall=0.0, ranges=False, location=None, headers=None):
+                 stall=0.0, ranges=False, location=None, headers=None, hang=False, delay=0.0,
+                 trickle=0.0):
         self.body = body
         self.status = 302 if location and status == 200 else status
         self.content_length = content_length
@@ -423,6 +465,9 @@ class Route:
         self.ranges = ranges
         self.location = location
         self.headers = headers or {}
+        self.hang = hang
+        self.delay = delay
+        self.trickle = trickle
 
 
 class _FaultHandler(http.server.BaseHTTPRequestHandler):
@@ -445,11 +490,21 @@ class _FaultHandler(http.server.BaseHTTPRequestHandler):
                 route = route[min(seen, len(route) - 1)]
         if route is None:
             route = Route(body=b"not found", status=404)
+        if route.hang:
+            server.closing.wait()
+            self.close_connection = True
+            return
+        if route.delay and server.closing.wait(route.delay):
+            self.close_connection = True
+            return
         body, status = route.body, route.status
         start = 0
         rng = self.headers.get("Range", "")
         m = re.match(r"bytes=(\d+)-$", rng)
-        if route.ranges and m and status == 200:
+        etag = route.headers.get("ETag")
+        if_range = self.headers.get("If-Range")
+        fresh = if_range is None or (etag is not None and if_range == etag)
+        if route.ranges and m and status == 200 and fresh:
             start = int(m.group(1))
             status = 206
         self.send_response(status)
@@ -478,6 +533,14 @@ class _FaultHandler(http.server.BaseHTTPRequestHandler):
             return
         if route.stall:
             time.sleep(route.stall)
+        if route.trickle:
+            for i in range(len(payload)):
+                if server.closing.wait(route.trickle):
+                    break
+                self.wfile.write(payload[i:i + 1])
+                self.wfile.flush()
+            self.close_connection = True
+            return
         self.wfile.write(payload)
 
 
@@ -486,13 +549,33 @@ class _ThreadingServer(socketserver.ThreadingMixIn, http.server.HTTPServer):
     allow_reuse_address = True
 
 
+class _TlsThreadingServer(_ThreadingServer):
+    def __init__(self, address, handler, context):
+        self.context = context
+        super().__init__(address, handler)
+
+    def get_request(self):
+        sock, address = self.socket.accept()
+        # The handshake happens on the first read, in the handler's thread.
+        return self.context.wrap_socket(sock, server_side=True,
+                                        do_handshake_on_connect=False), address
+
+
 class FaultServer:
-    def __init__(self, routes, port=0, host="127.0.0.1"):
-        self.server = _ThreadingServer((host, port), _FaultHandler)
+    def __init__(self, routes, port=0, host="127.0.0.1", tls=None):
+        if tls:
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(*tls)
+            self.server = _TlsThreadingServer((host, port), _FaultHandler, context)
+        else:
+            self.server = _ThreadingServer((host, port), _FaultHandler)
+        self.scheme = "https" if tls else "http"
         self.server.routes = dict(routes)
         self.server.requests = []
         self.server.served = {}
         self.server.lock = threading.Lock()
+        self.server.closing = threading.Event()
+        self._lock, self._requests = self.server.lock, self.server.requests
         self.host = host
         self.port = self.server.server_address[1]
         self._thread = threading.Thread(target=self.server.serve_forever,
@@ -501,20 +584,132 @@ class FaultServer:
 
     @property
     def requests(self):
-        with self.server.lock:
-            return list(self.server.requests)
+        # Still readable after stop.
+        with self._lock:
+            return list(self._requests)
 
     def request_count(self, path=None):
         return len([r for r in self.requests if path is None or r.path.split("?")[0] == path])
 
     def url(self, path):
-        return "http://%s:%d%s" % (self.host, self.port, path)
+        return "%s://%s:%d%s" % (self.scheme, self.host, self.port, path)
 
     def stop(self):
         if self.server:
+            self.server.closing.set()
             self.server.shutdown()
             self.server.server_close()
             self.server = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+class SilentListener:
+    """Accepts and never answers: what a black-holed server looks like once
+    the connection stands."""
+
+    def __init__(self, port=0, host="127.0.0.1"):
+        self._sock = socket.socket()
+        self._sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self._sock.bind((host, port))
+        self._sock.listen(16)
+        self._sock.settimeout(0.1)
+        self.port = self._sock.getsockname()[1]
+        self.accepted = 0
+        self._held = []
+        self._closing = threading.Event()
+        self._thread = threading.Thread(target=self._accept, daemon=True)
+        self._thread.start()
+
+    def _accept(self):
+        while not self._closing.is_set():
+            try:
+                conn, _ = self._sock.accept()
+            except socket.timeout:
+                continue
+            except OSError:
+                return
+            self._held.append(conn)
+            self.accepted += 1
+
+    def stop(self):
+        self._closing.set()
+        self._thread.join(timeout=5)
+        for conn in self._held:
+            conn.close()
+        self._sock.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+class CuttingProxy:
+    """Relays to a loopback server and cuts the body of the first answers:
+    a broken transfer in front of a server that honours ranges (nginx). One
+    request per connection: the client's request head goes up, the answer
+    comes back (cut after `cut_after` body bytes), then both close."""
+
+    def __init__(self, upstream_port, cut_after, port=0, cuts=1):
+        self._upstream, self._cut_after, self._cuts_left = upstream_port, cut_after, cuts
+        self._sock = socket.socket()
+        self._sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self._sock.bind(("127.0.0.1", port))
+        self._sock.listen(16)
+        self._sock.settimeout(0.1)
+        self.port = self._sock.getsockname()[1]
+        self._closing = threading.Event()
+        self._thread = threading.Thread(target=self._accept, daemon=True)
+        self._thread.start()
+
+    def _accept(self):
+        while not self._closing.is_set():
+            try:
+                client, _ = self._sock.accept()
+            except socket.timeout:
+                continue
+            except OSError:
+                return
+            cut = self._cuts_left > 0
+            self._cuts_left -= 1
+            threading.Thread(target=self._relay, args=(client, cut), daemon=True).start()
+
+    @staticmethod
+    def _read_head(sock, data=b""):
+        while b"\r\n\r\n" not in data:
+            more = sock.recv(65536)
+            if not more:
+                break
+            data += more
+        return data
+
+    def _relay(self, client, cut):
+        with client, socket.create_connection(("127.0.0.1", self._upstream)) as upstream:
+            try:
+                upstream.sendall(self._read_head(client))
+                answer = self._read_head(upstream)
+                # Bytes that may still go out: the head and cut_after of the body.
+                room = answer.find(b"\r\n\r\n") + 4 + self._cut_after if cut else None
+                while answer:
+                    if room is not None:
+                        answer, room = answer[:room], room - len(answer[:room])
+                    client.sendall(answer)
+                    if room == 0:
+                        break
+                    answer = upstream.recv(65536)
+            except OSError:
+                pass
+
+    def stop(self):
+        self._closing.set()
+        self._thread.join(timeout=5)
+        self._sock.close()
 
     def __enter__(self):
         return self

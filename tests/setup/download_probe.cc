@@ -6,6 +6,9 @@
 //     --sink=memory|file|readonly|base  where the data goes (default memory)
 //     --file=PATH       the file of the file sinks (created/emptied first)
 //     --initial=N       N bytes ('p') written into the sink before the attempt
+//     --initial-from=F  with --initial: the first N bytes of file F instead
+//     --origin=V,L      the sink's origin: validator V, announced length L
+//     --report          DownloadUrlWithin with the report bounds (memory sink)
 //     --steps           Downloader directly: prints open=, every chunk=, then
 //                       --extra-reads=N further ReadChunk results
 //     --stop            the stop event is signalled before the attempt
@@ -51,9 +54,9 @@ bool Option(const std::wstring& arg, const wchar_t* name, std::wstring* value) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  std::wstring sink_kind = L"memory", file, dump, url, value;
+  std::wstring sink_kind = L"memory", file, dump, url, value, initial_from, origin;
   unsigned long initial = 0, extra_reads = 0;
-  bool steps = false, stop = false, with_observer = false;
+  bool steps = false, stop = false, with_observer = false, report = false;
   for (int i = 1; i < argc; ++i) {
     std::wstring arg = argv[i];
     if (Option(arg, L"--sink", &value)) {
@@ -62,6 +65,10 @@ int wmain(int argc, wchar_t** argv) {
       file = value;
     } else if (Option(arg, L"--initial", &value)) {
       initial = std::wcstoul(value.c_str(), nullptr, 10);
+    } else if (Option(arg, L"--initial-from", &value)) {
+      initial_from = value;
+    } else if (Option(arg, L"--origin", &value)) {
+      origin = value;
     } else if (Option(arg, L"--extra-reads", &value)) {
       extra_reads = std::wcstoul(value.c_str(), nullptr, 10);
     } else if (Option(arg, L"--dump", &value)) {
@@ -83,6 +90,8 @@ int wmain(int argc, wchar_t** argv) {
       stop = true;
     } else if (arg == L"--observer") {
       with_observer = true;
+    } else if (arg == L"--report") {
+      report = true;
     } else {
       url = arg;
     }
@@ -113,6 +122,15 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (initial) {
     std::vector<char> bytes(initial, 'p');
+    if (!initial_from.empty()) {
+      li::ScopedFile source(::CreateFileW(initial_from.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      DWORD read = 0;
+      if (!source.IsValid() ||
+          !::ReadFile(source.Get(), bytes.data(), static_cast<DWORD>(initial), &read, nullptr) ||
+          read != initial)
+        return 4;
+    }
     if (sink_kind == L"readonly") {
       // Counted only: the handle cannot write.
       li::DownloadSink* base = sink.get();
@@ -122,10 +140,22 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
 
+  if (!origin.empty()) {
+    const size_t comma = origin.rfind(L',');
+    sink->SetOrigin(origin.substr(0, comma),
+                    static_cast<uint32_t>(std::wcstoul(origin.c_str() + comma + 1, nullptr, 10)));
+  }
+
   li::ScopedHandle stop_event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  const DWORD start = ::GetTickCount();
   if (stop) ::SetEvent(stop_event.Get());
 
-  if (steps) {
+  if (report) {
+    std::wstring error, redirect;
+    Print("result", li::DownloadUrlWithin(url, sink.get(), &error, &redirect, li::ReportBounds()));
+    Print("error", error);
+    Print("redirect", redirect);
+  } else if (steps) {
     li::Downloader downloader;
     bool open = downloader.OpenDownload(url.c_str(), sink.get());
     Print("open", open);
@@ -146,14 +176,18 @@ int wmain(int argc, wchar_t** argv) {
     li::PrintingObserver observer;
     std::wstring error, redirect;
     uint32_t content_length = 12345;
-    bool result = li::DownloadUrl(url, sink.get(), &error, &redirect, &content_length,
-                                  stop_event.Get(), with_observer ? &observer : nullptr);
+    li::DownloadStop stop_by;
+    stop_by.event = stop_event.Get();
+    bool result = li::DownloadUrl(url, sink.get(), &error, &redirect, &content_length, stop_by,
+                                  with_observer ? &observer : nullptr);
     Print("result", result);
     Print("error", error);
     Print("redirect", redirect);
     Print("content_length", content_length);
   }
+  Print("elapsed_ms", ::GetTickCount() - start);
   Print("sink_total", sink->total());
+  Print("origin", sink->origin_validator() + L"," + std::to_wstring(sink->origin_length()));
   if (file_handle.IsValid()) {
     LARGE_INTEGER size = {};
     ::GetFileSizeEx(file_handle.Get(), &size);

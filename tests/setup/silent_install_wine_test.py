@@ -7,13 +7,18 @@ field.
 
 Measured under Wine 8.0 (WinINet): a connection closed before the announced
 Content-Length fails the read with 12030 (ERROR_INTERNET_CONNECTION_ABORTED),
-so a cut transfer is a failed attempt; the resume of a kept partial file is
-always refused (InternetSetFilePointer, 12016), so the attempt after a kept
-partial file fails too and the next one starts from byte 0.
+so a cut transfer is a failed attempt; the next attempt asks for the rest of
+a kept partial file with a range request, which nginx continues (206) and a
+server without ranges answers with the whole file.
 
-Four 15-second pauses are needed once (the server that always fails); the two
-cut cases need one and two.
+Faults of servers (silence, stalls, a redirect loop, a silent or slow status
+endpoint) end within the build's short test bounds, so those cases take
+seconds each besides the 15-second pauses between attempts: four pauses in
+two cases (the server that always fails, the five faults in a row), one in
+each cut case.
 """
+import collections
+import contextlib
 import json
 import os
 import re
@@ -135,6 +140,17 @@ def installation_id(attempt_or_final):
     return ui
 
 
+def check_nothing_in_the_cache(image):
+    """Neither the setup nor any part of it in the user's WinINet cache."""
+    cache = os.path.join(winelib.user_dir(), "AppData", "Local", "Microsoft", "Windows",
+                         "INetCache")
+    piece = image[len(image) // 2:len(image) // 2 + 4096]
+    for folder, _, names in os.walk(cache):
+        for name in names:
+            with open(os.path.join(folder, name), "rb") as f:
+                check(piece not in f.read(), "setup bytes in the cache: " + name)
+
+
 def check_cleaned_up(run):
     check_equal(sorted(run.registry), ["lang"], "registry values after success")
     check_equal(run.registry["lang"], "ru", "lang stays")
@@ -198,6 +214,7 @@ def silent_install_hands_everything_to_the_setup_and_cleans_up(ctx):
     check_equal([(r.method, r.path, r.status) for r in downloads],
                 [("GET", SETUP_PATH, 200)], "download requests")
     check_equal(downloads[0].user_agent, AGENT, "user agent")
+    check_nothing_in_the_cache(ctx.signed_bytes)
 
     check_equal(run.messages("Installer::InstallBrowser"),
                 ["Install Browser.", "Pre-downloaded module: ", "Executable path: " + setup,
@@ -434,15 +451,14 @@ def cut_transfer_case(ctx, cut_at):
                            servers.Route(body=ctx.signed_bytes)]}
     with servers.FaultServer(routes, port=servers.port_of(SETUP_URL)) as fault:
         run = ctx.install("--silent")
-        reqs = fault.requests
+        ranges = [r.headers.get("range") for r in fault.requests]
     check_equal(run.code, 0, "exit code after the retry")
-    for r in reqs:
-        check_equal(r.headers.get("range"), None, "Wine never asks for a range")
-    return run
+    return run, ranges
 
 
 def cut_below_a_tenth_restarts_from_zero(ctx):
-    run = cut_transfer_case(ctx, 99999)
+    run, ranges = cut_transfer_case(ctx, 99999)
+    check_equal(ranges, [None, None], "too little kept to resume")
     attempts, finals = ctx.reports(3)
     ui = installation_id(attempts[0])
     check_equal(len(attempts), 2, "attempt reports")
@@ -452,18 +468,173 @@ def cut_below_a_tenth_restarts_from_zero(ctx):
     check(int(h.values(finals[0])["download_time"]) >= 15, "one pause of 15 s")
 
 
-def cut_at_a_tenth_is_kept_but_wine_refuses_the_resume(ctx):
-    run = cut_transfer_case(ctx, 100000)
-    attempts, finals = ctx.reports(4)
+def cut_at_a_tenth_is_kept_and_a_server_without_ranges_sends_it_whole(ctx):
+    run, ranges = cut_transfer_case(ctx, 100000)
+    # The kept 100000 bytes are offered for a resume; this server ignores the
+    # range and sends the whole (other) file, which replaces them.
+    check_equal(ranges, [None, "bytes=100000-"], "the rest asked for")
+    check(run.has_line("WARNING", "lite_installer::Downloader::OpenDownload",
+                       "Resume at byte 100000 refused (status 200)"), "refused resume line")
+    attempts, finals = ctx.reports(3)
     ui = installation_id(attempts[0])
-    check_equal(len(attempts), 3, "attempt reports")
+    check_equal(len(attempts), 2, "attempt reports")
     check_attempt_report(attempts[0], "failed", 1, 100000, ui, error_prefix="internet_read-12030")
-    # The kept 100000 bytes are offered for a resume that Wine refuses; the
-    # downloader empties the file, so the next attempt starts from 0.
-    check_attempt_report(attempts[1], "failed", 2, 0, ui,
-                         error_prefix="internet_set_file_pointer-12016")
-    check_attempt_report(attempts[2], "success", 3, len(ctx.signed_bytes), ui)
+    check_attempt_report(attempts[1], "success", 2, len(ctx.signed_bytes), ui)
     check_final_report(finals[0], "success", ui, True, True)
+
+
+def resume_against_nginx_continues_a_cut_at_60_percent(ctx):
+    # nginx behind a proxy that cuts the first answer after 60 % of its body:
+    # the second attempt asks nginx for the rest, and the setup verifies (its
+    # signature covers every byte, so the file is the served one).
+    ctx.serve(ctx.setups.signed)
+    size = len(ctx.signed_bytes)
+    cut = size * 60 // 100
+    with servers.FileServer(ctx.docroot, port=servers.free_port(), extra_hosts=()) as files, \
+            servers.CuttingProxy(files.port, cut, port=servers.port_of(SETUP_URL)):
+        run = ctx.install("--silent")
+        served = [(r.status, r.range, r.bytes_sent) for r in files.wait_for_requests(2)]
+    check_equal(run.code, 0, "exit code")
+    check(run.record is not None, "the setup ran")
+    attempts, finals = ctx.reports(3)
+    ui = installation_id(attempts[0])
+    # What the first attempt kept: the cut, less the chunk that the closing
+    # connection broke off (Wine drops a read that the close interrupts).
+    kept = int(h.values(attempts[0])["downloaded"])
+    check(cut - 32768 < kept <= cut, "kept %d of the %d before the cut" % (kept, cut))
+    check_attempt_report(attempts[0], "failed", 1, kept, ui, error_prefix="internet_read-")
+    check_equal(served[0][:2], (200, ""), "the first request")
+    check_equal(served[1], (206, "bytes=%d-" % kept, size - kept), "the rest, from nginx")
+    check_attempt_report(attempts[1], "success", 2, size, ui)
+    check_final_report(finals[0], "success", ui, True, True)
+
+
+def each_fault_of_the_download_server_ends_within_its_bound(ctx):
+    # Five attempts, four faults: a server that never answers, a redirect
+    # loop, a stall in the middle of the body, silence again, then the rest
+    # of the file (If-Range on the first answer's ETag).
+    bounds = servers.request_bounds().download
+    size = len(ctx.signed_bytes)
+    tag = {"ETag": '"build-1"'}
+    routes = {
+        SETUP_PATH: [servers.Route(hang=True), servers.Route(location="/loop/a"),
+                     servers.Route(body=ctx.signed_bytes, cut_at=size * 60 // 100, stall=60,
+                                   headers=tag),
+                     servers.Route(hang=True),
+                     servers.Route(body=ctx.signed_bytes, ranges=True, headers=tag)],
+        "/loop/a": servers.Route(location="/loop/b"),
+        "/loop/b": servers.Route(location="/loop/a"),
+    }
+    start = time.time()
+    with servers.FaultServer(routes, port=servers.port_of(SETUP_URL)) as fault:
+        run = ctx.install("--silent")
+        took = time.time() - start
+        reqs = fault.requests
+    receive = bounds.receive_ms / 1000.0
+    limit = 4 * 15 + 3 * receive + 40
+    check(took < limit, "the run took %.0f s, bound %.0f s" % (took, limit))
+    check_equal(run.code, 0, "exit code")
+    check(run.record is not None, "the setup ran")
+    loops = [r for r in reqs if r.path.startswith("/loop/")]
+    check_equal(len(loops), bounds.max_redirects, "redirects followed")
+    setup_requests = [r for r in reqs if r.path == SETUP_PATH]
+    check_equal(len(setup_requests), 5, "one request per attempt")
+    kept = int(setup_requests[4].headers["range"][len("bytes="):-1])
+    check(0 < kept <= size * 60 // 100 and kept % 32768 == 0, "kept whole chunks: %d" % kept)
+    check_equal(setup_requests[4].headers.get("if-range"), '"build-1"', "If-Range")
+    attempts, finals = ctx.reports(6)
+    ui = installation_id(attempts[0])
+    expected = [("failed", 0, "internet_open_url-12002", None),
+                ("failed", 0, "internet_open_url-12156", "127.0.0.1"),
+                ("failed", kept, "internet_read-12002", None),
+                ("failed", kept, "internet_open_url-12002", None),
+                ("success", size, None, None)]
+    check_equal(len(attempts), 5, "attempt reports")
+    for i, (status, downloaded, error, redirect) in enumerate(expected):
+        check_attempt_report(attempts[i], status, i + 1, downloaded, ui, error_prefix=error,
+                             redirect=redirect)
+        if error:
+            check_equal(h.values(attempts[i])["error"], error, "error of attempt %d" % (i + 1))
+    check_final_report(finals[0], "success", ui, True, True)
+
+
+FaultReport = collections.namedtuple("FaultReport", "uri params")
+
+
+def fault_reports(fault):
+    """The fault server's requests in the shape the report checks read."""
+    out = []
+    for r in fault.requests:
+        query = r.path.partition("?")[2]
+        params = [tuple(p.split("=", 1)) if "=" in p else (p, "") for p in query.split("&") if p]
+        out.append(FaultReport(r.path, params))
+    return out
+
+
+def status_endpoint_fault_case(ctx, make_endpoint):
+    """A good download with the status endpoint replaced; the nginx endpoint
+    comes back afterwards."""
+    ctx.status.stop()
+    ctx.status = None
+    routes = {SETUP_PATH: servers.Route(body=ctx.signed_bytes)}
+    try:
+        with servers.FaultServer(routes, port=servers.port_of(SETUP_URL)), make_endpoint() as endpoint:
+            start = time.time()
+            run = ctx.install("--silent")
+            took = time.time() - start
+    finally:
+        ctx.status = servers.StatusEndpoint()
+    check_equal(run.code, 0, "exit code: reports never stop an installation")
+    check(run.record is not None, "the setup ran")
+    check_cleaned_up(run)
+    return run, endpoint, took
+
+
+def silent_status_endpoint_costs_each_report_its_bound(ctx):
+    # Accepts and never answers, not even the TLS handshake (Wine's receive
+    # timeout does not cover it): only the whole bound of a report ends it.
+    total = servers.request_bounds().report.total_ms / 1000.0
+    port = servers.port_of(servers.build_config()["LI_STATUS_ENDPOINT"])
+    run, endpoint, took = status_endpoint_fault_case(
+        ctx, lambda: servers.SilentListener(port=port))
+    check_equal(endpoint.accepted, 2, "the attempt report and the final report were tried")
+    check(2 * total - 0.5 <= took < 2 * total + 25, "the run took %.1f s" % took)
+    check_equal([m.split(" Last error: ")[0] for m in run.messages("Installer::ReportStatus")],
+                ["Cannot report download status: internet_open_url-12002"], "attempt report line")
+    check_equal([m.split(" Last error: ")[0]
+                 for m in run.messages("Installer::ReportInstallationFinished")],
+                ["Cannot report installation status: internet_open_url-12002"], "final line")
+    # The final report still comes last, after the setup.
+    lines = run.log_lines
+    setup_end = max(i for i, l in enumerate(lines) if "Setup process exit with code" in l)
+    final = max(i for i, l in enumerate(lines) if "Cannot report installation status" in l)
+    check(final > setup_end, "final report after the setup")
+
+
+def slow_status_endpoint_drops_only_the_late_report(ctx):
+    # The attempt report is answered after a long delay (the receive timeout
+    # drops it); the final report is answered at once and arrives whole.
+    work = tempfile.mkdtemp(prefix="li_slow_status_", dir=ctx.work)
+    ca = servers.TestCa(os.path.join(work, "ca"))
+    cert, key = ca.issue_server_cert(["127.0.0.1", "localhost"], os.path.join(work, "server"))
+    port = servers.port_of(servers.build_config()["LI_STATUS_ENDPOINT"])
+    routes = {STATUS_PATH: [servers.Route(body=b"ok", delay=30), servers.Route(body=b"ok")]}
+
+    @contextlib.contextmanager
+    def endpoint():
+        with servers.trusted_ca(ca.cert_der), \
+                servers.FaultServer(routes, port=port, tls=(cert, key)) as fault:
+            yield fault
+
+    run, fault, took = status_endpoint_fault_case(ctx, endpoint)
+    reports = fault_reports(fault)
+    check_equal(len(reports), 2, "both reports sent")
+    ui = installation_id(reports[0])
+    check_attempt_report(reports[0], "success", 1, len(ctx.signed_bytes), ui)
+    check_final_report(reports[1], "success", ui, True, True)
+    check(run.has_line("ERROR", "Installer::ReportStatus",
+                       "Cannot report download status: internet_open_url-12002"), "dropped")
+    check(not run.messages("Installer::ReportInstallationFinished"), "the final one went through")
 
 
 def missing_content_length_downloads_to_the_end(ctx):
@@ -503,7 +674,8 @@ def server_that_always_fails_gets_five_attempts(ctx):
 
 
 def unreachable_status_endpoint_changes_only_the_log(ctx):
-    ctx.status.stop()
+    if ctx.status:
+        ctx.status.stop()
     ctx.status = None
     ctx.serve(ctx.setups.signed)
     if not ctx.files:
@@ -542,8 +714,12 @@ def main():
     fault_cases = [
         missing_content_length_downloads_to_the_end,
         cut_below_a_tenth_restarts_from_zero,
-        cut_at_a_tenth_is_kept_but_wine_refuses_the_resume,
+        cut_at_a_tenth_is_kept_and_a_server_without_ranges_sends_it_whole,
+        resume_against_nginx_continues_a_cut_at_60_percent,
         server_that_always_fails_gets_five_attempts,
+        each_fault_of_the_download_server_ends_within_its_bound,
+        silent_status_endpoint_costs_each_report_its_bound,
+        slow_status_endpoint_drops_only_the_late_report,
     ]
     only = sys.argv[1:]
     try:

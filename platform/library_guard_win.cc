@@ -1,0 +1,109 @@
+// The process-wide library search restriction, loading by full system path,
+// and the delay-load hook that routes every delay-loaded import through it.
+// Measured under Wine 8: SetDefaultDllDirectories and SetDllDirectoryW
+// exist; the manifest's activation context redirects "comctl32.dll"
+// (FindActCtxSectionStringW finds it) and no other library the installer
+// uses; with WINEDLLOVERRIDES="name=n,b" Wine loads a DLL beside the program
+// for an unguarded LoadLibraryW(name), as Windows does for a non-KnownDLL.
+#include "platform/library_guard.h"
+
+#include <delayimp.h>
+
+#include <string>
+
+namespace lite_installer {
+namespace {
+
+constexpr wchar_t kKernel32[] = L"kernel32.dll";
+constexpr char kSetDefaultDllDirectories[] = "SetDefaultDllDirectories";
+constexpr char kSetDllDirectoryW[] = "SetDllDirectoryW";
+// Present exactly where LoadLibraryExW knows the LOAD_LIBRARY_SEARCH_ flags.
+constexpr char kAddDllDirectory[] = "AddDllDirectory";
+// Not in the headers of every SDK this builds with.
+constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+
+// System libraries that the libraries the installer uses load by bare name
+// on their own (TLS, cryptographic providers, name resolution, the network
+// stack's helpers). Loaded by full path when the guard is set, so that such
+// a later load finds them in the process already: Wine's built-in libraries
+// resolve their delay-loaded imports in the old order even after
+// SetDefaultDllDirectories (measured: wininet's first HTTPS request took
+// secur32 from beside the program, with WINEDLLOVERRIDES "secur32=n,b"), and
+// so does Windows where SetDefaultDllDirectories is missing. A library the
+// system lacks is skipped.
+constexpr const wchar_t* kPreloadedLibraries[] = {
+    L"secur32.dll", L"crypt32.dll", L"rsaenh.dll",   L"bcrypt.dll",  L"ncrypt.dll",
+    L"dnsapi.dll",  L"iphlpapi.dll", L"mpr.dll",     L"netapi32.dll", L"userenv.dll",
+    L"winhttp.dll", L"urlmon.dll",  L"iertutil.dll", L"version.dll", L"wintrust.dll",
+    L"imagehlp.dll", L"cabinet.dll", L"wininet.dll"};
+
+using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
+
+template <typename Function>
+Function Kernel32Entry(const char* name) {
+  HMODULE kernel32 = ::GetModuleHandleW(kKernel32);
+  if (!kernel32) return nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(kernel32, name)));
+}
+
+bool RedirectedBySideBySide(const wchar_t* name) {
+  ACTCTX_SECTION_KEYED_DATA data = {};
+  data.cbSize = sizeof(data);
+  return ::FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, name,
+                                    &data) != FALSE;
+}
+
+// Delay-loaded imports come through here: the loader's own LoadLibraryA of
+// the bare name would search the program's folder first wherever the guard
+// is missing.
+FARPROC WINAPI DelayLoadHook(unsigned notification, PDelayLoadInfo info) {
+  if (notification != dliNotePreLoadLibrary || !info || !info->szDll) return nullptr;
+  std::wstring name;
+  for (const char* c = info->szDll; *c; ++c) name += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+  return reinterpret_cast<FARPROC>(LoadSystemLibrary(name.c_str()));
+}
+
+}  // namespace
+
+void GuardLibraryLoading() {
+  if (auto set_default = Kernel32Entry<SetDefaultDllDirectoriesFunction>(kSetDefaultDllDirectories))
+    set_default(kSearchSystem32);
+  // Takes the current directory out of the search order (XP SP1 and later).
+  if (auto set_directory = Kernel32Entry<SetDllDirectoryFunction>(kSetDllDirectoryW))
+    set_directory(L"");
+  for (const wchar_t* name : kPreloadedLibraries) LoadSystemLibrary(name);
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+  if (!name || !*name) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  if (RedirectedBySideBySide(name)) return ::LoadLibraryW(name);
+  wchar_t directory[MAX_PATH];
+  const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  std::wstring path(directory, length);
+  if (path.back() != L'\\') path += L'\\';
+  path += name;
+  // Its own imports from the system directory too. LOAD_WITH_ALTERED_-
+  // SEARCH_PATH alone is not enough where the search flags exist: Wine then
+  // still took a wininet's secur32 from beside the program (measured with a
+  // marker DLL and WINEDLLOVERRIDES "secur32=n,b", even with the guard set),
+  // so it is only the fallback of systems without them.
+  static const bool search_flags = Kernel32Entry<FARPROC>(kAddDllDirectory) != nullptr;
+  return ::LoadLibraryExW(path.c_str(), nullptr,
+                          search_flags ? kSearchSystem32 : LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+}  // namespace lite_installer
+
+// The delay-load helper calls this before it loads a library.
+extern "C" {
+#if defined(_MSC_VER)
+const PfnDliHook __pfnDliNotifyHook2 = &lite_installer::DelayLoadHook;
+#else
+PfnDliHook __pfnDliNotifyHook2 = &lite_installer::DelayLoadHook;
+#endif
+}
