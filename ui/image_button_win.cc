@@ -4,19 +4,13 @@
 #include <string>
 
 #include "ui/scoped_gdi.h"
+#include "ui/window_text.h"
 
 namespace lite_installer {
 namespace {
 
 constexpr int kFrameCount = 3;
 enum Frame { kNormal = 0, kHot = 1, kPressed = 2 };
-
-std::wstring WindowText(HWND window) {
-  const int length = ::GetWindowTextLengthW(window);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  text.resize(static_cast<size_t>(::GetWindowTextW(window, &text[0], length + 1)));
-  return text;
-}
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ui/scoped_gdi.h"
+#include "ui/window_text.h"
 #include "ui/ui_environment.h"
 
 namespace lite_installer {
@@ -14,13 +15,6 @@ constexpr int kCheckedFrames = 3;  // frames 3-5 are the checked ones
 constexpr int kTextGap = 8;
 constexpr COLORREF kTextColor = RGB(0x66, 0x66, 0x66);
 constexpr POINT kBackgroundOffset = {21, 21};
-
-std::wstring WindowText(HWND window) {
-  const int length = ::GetWindowTextLengthW(window);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  text.resize(static_cast<size_t>(::GetWindowTextW(window, &text[0], length + 1)));
-  return text;
-}
 
 }  // namespace
 

@@ -24,7 +24,10 @@ class ImageDialog {
   HWND window() const { return window_; }
 
  protected:
-  explicit ImageDialog(uint32_t language_id) : language_id_(language_id) {}
+  // `shadow_margins`: the border of the background picture around the
+  // client area; the picture without it fills the client area.
+  ImageDialog(uint32_t language_id, const Margins& shadow_margins)
+      : language_id_(language_id), shadow_margins_(shadow_margins) {}
 
   // Shows dialog template `template_id` modally, owned by `owner`; returns the
   // value it ended with. When the binding of the dialog procedure to this
@@ -33,6 +36,8 @@ class ImageDialog {
   INT_PTR RunModal(HWND owner, int template_id);
 
   // One message of the dialog; returns what a dialog procedure returns.
+  // The background's messages (WM_PAINT, WM_ERASEBKGND, WM_CTLCOLORDLG) are
+  // handled before it.
   virtual INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam) = 0;
   // Called before anything else on WM_INITDIALOG, with the window set.
   virtual void OnWindowCreated() {}
@@ -51,18 +56,20 @@ class ImageDialog {
   // Sizes the window and centres it over `owner` when that is visible, else
   // in the work area of the nearest monitor.
   void SizeAndCentre(HWND owner, int width, int height);
-  // Paints `image` from its point (source_x, source_y) over the whole client
-  // area.
-  void PaintBackground(const ScaledImage& image, int source_x, int source_y);
   void Place(int control, const Box& box);
   void HideWithShadow();
 
   uint32_t language_id_;
+  Margins shadow_margins_;
   ScaledImage background_;
   std::unique_ptr<ShadowWindow> shadow_;
 
  private:
   static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  // The frameless background: no erasing, no dialog brush, and the picture
+  // without its shadow border over the client area. False for other
+  // messages.
+  bool OnBackgroundMessage(UINT message, INT_PTR* result);
   HWND window_ = nullptr;
 };
 

@@ -38,7 +38,9 @@ INT_PTR CALLBACK ImageDialog::Procedure(HWND window, UINT message, WPARAM wparam
   auto* binding = reinterpret_cast<DialogBinding*>(::GetWindowLongPtrW(window, DWLP_USER));
   if (!binding) return FALSE;  // messages before WM_INITDIALOG
   ImageDialog* dialog = binding->dialog;
-  const INT_PTR result = dialog->OnMessage(message, wparam, lparam);
+  INT_PTR result = 0;
+  if (!dialog->OnBackgroundMessage(message, &result))
+    result = dialog->OnMessage(message, wparam, lparam);
   if (message == WM_NCDESTROY) {
     ::SetWindowLongPtrW(window, DWLP_USER, 0);
     dialog->OnWindowDestroyed();
@@ -69,12 +71,27 @@ void ImageDialog::SizeAndCentre(HWND owner, int width, int height) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void ImageDialog::PaintBackground(const ScaledImage& image, int source_x, int source_y) {
-  ScopedPaint paint(window_);
-  RECT client;
-  ::GetClientRect(window_, &client);
-  image.Draw(paint.Get(), 0, 0, client.right, client.bottom, source_x, source_y, client.right,
-             client.bottom);
+bool ImageDialog::OnBackgroundMessage(UINT message, INT_PTR* result) {
+  switch (message) {
+    case WM_PAINT: {
+      // On the installer's progress screen only the picture's left part
+      // (logo and brand name) remains.
+      ScopedPaint paint(window_);
+      RECT client;
+      ::GetClientRect(window_, &client);
+      background_.Draw(paint.Get(), 0, 0, client.right, client.bottom, shadow_margins_.left,
+                       shadow_margins_.top, client.right, client.bottom);
+      *result = TRUE;
+      return true;
+    }
+    case WM_ERASEBKGND:
+      *result = Answer(1);
+      return true;
+    case WM_CTLCOLORDLG:
+      *result = reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+      return true;
+  }
+  return false;
 }
 
 void ImageDialog::Place(int control, const Box& box) {

@@ -82,6 +82,8 @@ class InstallerDialog : public ImageDialog, public InstallerObserver {
   void OnInstall();
   void OnCancel();
   void OnTimeLeft(int32_t seconds, int32_t kind);
+  template <typename Outcome>
+  void ShowOutcome();
   void ShowErrorOutcome();
   void ShowNewerVersionOutcome();
   void Post(UINT message, WPARAM wparam, LPARAM lparam);

@@ -60,7 +60,7 @@ Box WindowBox(HWND window) {
 InstallerDialog::InstallerDialog(const BrandPackageInfo& brand,
                                  const DistribInfoParams& distrib_info,
                                  const CommandLine& command_line)
-    : ImageDialog(brand.language_id()),
+    : ImageDialog(brand.language_id(), kInstallerShadowMargins),
       brand_(brand),
       distrib_info_(distrib_info),
       messages_(RegisterSetupMessages()) {
@@ -217,15 +217,6 @@ INT_PTR InstallerDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_INITDIALOG:
       Initialize();
       return TRUE;
-    case WM_PAINT:
-      // The picture without its shadow border; on the progress screen only
-      // its left part (logo and brand name) remains.
-      PaintBackground(background_, kInstallerShadowMargins.left, kInstallerShadowMargins.top);
-      return TRUE;
-    case WM_ERASEBKGND:
-      return Answer(1);
-    case WM_CTLCOLORDLG:
-      return reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
     case WM_CTLCOLORSTATIC:
       return OnStaticColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     case WM_DRAWITEM: {
@@ -423,24 +414,20 @@ bool InstallerDialog::OnSetupMessage(UINT message, WPARAM wparam, LPARAM lparam)
   return false;
 }
 
-void InstallerDialog::ShowErrorOutcome() {
+template <typename Outcome>
+void InstallerDialog::ShowOutcome() {
+  // Once: an error that arrives while an outcome is shown (its dialog runs
+  // its own message loop) is not shown again.
   if (outcome_shown_) return;
   outcome_shown_ = true;
   HideWithShadow();
-  ErrorMessageDialog error(Widen(brand_.brand_id() + "/" + brand_.interface_language()),
-                           language_id_);
-  error.Run(::GetActiveWindow());
+  Outcome outcome(Widen(brand_.brand_id() + "/" + brand_.interface_language()), language_id_);
+  outcome.Run(::GetActiveWindow());
   End(1);
 }
 
-void InstallerDialog::ShowNewerVersionOutcome() {
-  if (outcome_shown_) return;
-  outcome_shown_ = true;
-  HideWithShadow();
-  NewerVersionDialog notice(Widen(brand_.brand_id() + "/" + brand_.interface_language()),
-                            language_id_);
-  notice.Run(::GetActiveWindow());
-  End(1);
-}
+void InstallerDialog::ShowErrorOutcome() { ShowOutcome<ErrorMessageDialog>(); }
+
+void InstallerDialog::ShowNewerVersionOutcome() { ShowOutcome<NewerVersionDialog>(); }
 
 }  // namespace lite_installer

@@ -29,7 +29,7 @@ ImageButtonStyle MessageButtonStyle(int strip_id) {
 
 MessageDialog::MessageDialog(const Texts& texts, const std::wstring& brand_and_language,
                              uint32_t language_id)
-    : ImageDialog(language_id), texts_(texts), brand_and_language_(brand_and_language) {}
+    : ImageDialog(language_id, kMessageShadowMargins), texts_(texts), brand_and_language_(brand_and_language) {}
 
 INT_PTR MessageDialog::Run(HWND owner) { return RunModal(owner, IDD_MESSAGE); }
 
@@ -77,14 +77,6 @@ INT_PTR MessageDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_INITDIALOG:
       Initialize();
       return TRUE;
-    case WM_PAINT:
-      // The picture without its shadow border fills the client area.
-      PaintBackground(background_, kMessageShadowMargins.left, kMessageShadowMargins.top);
-      return TRUE;
-    case WM_ERASEBKGND:
-      return Answer(1);
-    case WM_CTLCOLORDLG:
-      return reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
     case WM_CTLCOLORSTATIC: {
       HDC dc = reinterpret_cast<HDC>(wparam);
       const int id = ::GetDlgCtrlID(reinterpret_cast<HWND>(lparam));

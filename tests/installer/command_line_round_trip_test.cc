@@ -139,7 +139,7 @@ TEST(CommandLineRoundTrip, HandPickedHardValues) {
   }
 }
 
-TEST(CommandLineRoundTrip, NamesWithBlanksTabsAndQuotesComeBackUnchanged) {
+TEST(CommandLineRoundTrip, NamesWithBlanksTabsAndQuotesAreLeftOutAndSplitNothing) {
   CommandLine original;
   original.SetProgram(L"C:\\Program Files\\x.exe");
   for (const char* name : {"a b", "c\"d", "e\tf", "g\\\"h", "i\\"})
@@ -148,7 +148,8 @@ TEST(CommandLineRoundTrip, NamesWithBlanksTabsAndQuotesComeBackUnchanged) {
   original.Set("after", L"kept");
   CommandLine parsed = SplitAndParse(original.ToString());
   EXPECT_EQ(original.program(), parsed.program());
-  EXPECT_EQ(original.switches(), parsed.switches()) << original.ToString();
+  EXPECT_EQ(1u, parsed.switches().size()) << original.ToString();
+  EXPECT_EQ(L"kept", parsed.Value("after")) << original.ToString();
 }
 
 TEST(CommandLineRoundTrip, ParseTextOfToStringGivesTheSameSwitches) {

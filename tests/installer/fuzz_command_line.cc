@@ -1,8 +1,9 @@
 // libFuzzer target: the installer's switches out of the text of its command
 // line (the input, UTF-16LE, as GetCommandLineW gives it), and the setup's
 // command line made from them. Invariant: the setup's text holds no NUL, and
-// the system splits it into exactly the program and one argument per switch,
-// "--name" or "--name=value", whatever units the name and value hold.
+// the system splits it into exactly the program and one argument per switch
+// with a plain name (others are never passed on), "--name" or "--name=value",
+// whatever units the value holds.
 //
 // The system's split (CommandLineToArgvW) is not on the host; Split follows
 // Wine 8.0's, measured with a small program: only blank and tab separate
@@ -96,6 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (setup_text.find(L'\0') != std::wstring::npos) __builtin_trap();
   std::vector<std::wstring> expected = {setup.program()};
   for (const auto& entry : setup.switches()) {
+    if (!CommandLine::IsPlainSwitchName(entry.first)) continue;  // never passed on
     expected.push_back(L"--" + lite_installer::Widen(entry.first));
     if (!entry.second.empty()) expected.back() += L"=" + entry.second;
   }

@@ -74,6 +74,10 @@ Fault injection (Python, what nginx cannot do)
         Relays loopback connections to upstream_port; in each of the first
         `cuts` connections the answer's body is cut after `cut_after` bytes
         (the connection is closed). Attribute: port.
+    TrickleServer(port=0, size=300000, chunk=1000, interval=1.0)
+        Answers 200 with Content-Length `size`, then `chunk` bytes every
+        `interval` seconds. All three reset their connections when stopped,
+        so the port is free again at once.
 
 Certificates and trust
     TestCa(directory)     an openssl CA: .cert_pem, .cert_der, and
@@ -608,9 +612,11 @@ class FaultServer:
         self.stop()
 
 
-class SilentListener:
-    """Accepts and never answers: what a black-holed server looks like once
-    the connection stands."""
+class _Listener:
+    """A loopback listening socket whose accepted connections go to
+    `_handle` on the accepting thread. stop() closes the listener and, with
+    a reset, every connection still held, so that the port is free again at
+    once (no TIME_WAIT)."""
 
     def __init__(self, port=0, host="127.0.0.1"):
         self._sock = socket.socket()
@@ -633,14 +639,21 @@ class SilentListener:
                 continue
             except OSError:
                 return
-            self._held.append(conn)
             self.accepted += 1
+            self._handle(conn)
+
+    def _handle(self, conn):
+        self._held.append(conn)
 
     def stop(self):
         self._closing.set()
         self._thread.join(timeout=5)
         for conn in self._held:
-            conn.close()
+            try:
+                conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                conn.close()
+            except OSError:
+                pass
         self._sock.close()
 
     def __enter__(self):
@@ -650,7 +663,36 @@ class SilentListener:
         self.stop()
 
 
-class CuttingProxy:
+class SilentListener(_Listener):
+    """Accepts and never answers: what a black-holed server looks like once
+    the connection stands."""
+
+
+class TrickleServer(_Listener):
+    """Answers every request with 200 and a Content-Length of `size`, then
+    sends `chunk` bytes every `interval` seconds: a download far too slow to
+    end during a test."""
+
+    def __init__(self, port=0, size=300000, chunk=1000, interval=1.0):
+        self._size, self._chunk, self._interval = size, chunk, interval
+        _Listener.__init__(self, port)
+
+    def _handle(self, conn):
+        self._held.append(conn)
+        threading.Thread(target=self._answer, args=(conn,), daemon=True).start()
+
+    def _answer(self, conn):
+        try:
+            conn.recv(65536)
+            conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n" % self._size)
+            while not self._closing.is_set():
+                conn.sendall(b"x" * self._chunk)
+                self._closing.wait(self._interval)
+        except OSError:
+            pass
+
+
+class CuttingProxy(_Listener):
     """Relays to a loopback server and cuts the body of the first answers:
     a broken transfer in front of a server that honours ranges (nginx). One
     request per connection: the client's request head goes up, the answer
@@ -658,27 +700,12 @@ class CuttingProxy:
 
     def __init__(self, upstream_port, cut_after, port=0, cuts=1):
         self._upstream, self._cut_after, self._cuts_left = upstream_port, cut_after, cuts
-        self._sock = socket.socket()
-        self._sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        self._sock.bind(("127.0.0.1", port))
-        self._sock.listen(16)
-        self._sock.settimeout(0.1)
-        self.port = self._sock.getsockname()[1]
-        self._closing = threading.Event()
-        self._thread = threading.Thread(target=self._accept, daemon=True)
-        self._thread.start()
+        _Listener.__init__(self, port)
 
-    def _accept(self):
-        while not self._closing.is_set():
-            try:
-                client, _ = self._sock.accept()
-            except socket.timeout:
-                continue
-            except OSError:
-                return
-            cut = self._cuts_left > 0
-            self._cuts_left -= 1
-            threading.Thread(target=self._relay, args=(client, cut), daemon=True).start()
+    def _handle(self, client):
+        cut = self._cuts_left > 0
+        self._cuts_left -= 1
+        threading.Thread(target=self._relay, args=(client, cut), daemon=True).start()
 
     @staticmethod
     def _read_head(sock, data=b""):
@@ -706,13 +733,4 @@ class CuttingProxy:
             except OSError:
                 pass
 
-    def stop(self):
-        self._closing.set()
-        self._thread.join(timeout=5)
-        self._sock.close()
 
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.stop()

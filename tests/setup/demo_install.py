@@ -5,7 +5,9 @@ here) and the HTTPS status endpoint, runs `lite_installer.exe --silent
 --send-statistics` in a Wine prefix of its own (build/demo/wineprefix, never
 the tests' prefix), and prints what happened: the exit code, the command
 line and files the setup received, the requests of both servers, and the
-installer's log.
+installer's log. With --interactive the installer starts as a user starts
+it, without switches, with its dialog on a virtual display (Xvfb); Install
+is pressed by a real click and each screen is saved into build/demo.
 """
 import os
 import shutil
@@ -44,6 +46,33 @@ def prepare_prefix():
     winelib.wine(["cmd", "/c", "exit"], timeout=120)
 
 
+INTERACTIVE = "--interactive" in sys.argv[1:]
+
+
+def run_dialog(work):
+    """The way a user installs: no switches, the dialog on Xvfb; Install is
+    pressed by a real click, the fake setup reports its steps, and each
+    screen is saved into build/demo."""
+    import dialog_harness as d
+    d.prepare_prefix()
+    posts = "wait:1000,install:5,wait:1500,install:6,wait:1500,import:50:2,wait:1500"
+    with d.Display() as display:
+        run = d.Run(display, extra_env=h.setup_environment(work, extra_env={
+            "FAKE_SETUP_POST": posts}))
+        dialog, _ = d.wait_for_installer_dialog(display)
+        shot = os.path.join(DEMO, "welcome_screen.png")
+        display.screenshot(shot)
+        print("welcome screen (%s): %r" % (shot, d.control(dialog, d.TITLE_TEXT)["text"]))
+        d.click(display, dialog, d.INSTALL)
+        d.wait_for_state(display, lambda s: d.installer_dialog(s) and d.control(
+            d.installer_dialog(s), d.PROGRESS)["position"] >= 79, 120, "the setup's progress")
+        shot = os.path.join(DEMO, "progress_screen.png")
+        display.screenshot(shot)
+        print("progress screen (%s)" % shot)
+        code = run.wait(120)
+    return h.installation(work, code)
+
+
 def main():
     for tool in (winelib.INSTALLER, h.FAKE_SETUP):
         if not os.path.exists(tool):
@@ -66,9 +95,14 @@ def main():
     h.reset_prefix_state()
     status = servers.StatusEndpoint()
     files = servers.FileServer(docroot)
+    clicks = servers.ClickServer() if INTERACTIVE else None
     try:
-        section("Running lite_installer.exe --silent --send-statistics under Wine")
-        run = h.run_installer(work, "--silent", "--send-statistics")
+        if INTERACTIVE:
+            section("Running lite_installer.exe (the dialog) under Wine on a virtual display")
+            run = run_dialog(work)
+        else:
+            section("Running lite_installer.exe --silent --send-statistics under Wine")
+            run = h.run_installer(work, "--silent", "--send-statistics")
         print("exit code: %d" % run.code)
 
         section("What the setup received")
@@ -100,7 +134,13 @@ def main():
         section("Installer log (%s)" % winelib.log_path())
         for entry in run.log:
             print("  " + entry.text.rstrip("\r\n"))
+        if clicks:
+            section("Click statistics received")
+            for r in clicks.requests():
+                print("  " + r.uri)
     finally:
+        if clicks:
+            clicks.stop()
         files.stop()
         status.stop()
         winelib.run_captured(["wineserver", "-k"])

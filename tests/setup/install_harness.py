@@ -109,9 +109,9 @@ class Installation:
         return installer_log.has_entry(self.log, level, function, message_start)
 
 
-def run_installer(work_dir, *switches, setup_exit_code=None, extra_env=None, timeout=300):
-    """Runs the installer with the switches; the fake setup writes its record
-    into work_dir."""
+def setup_environment(work_dir, setup_exit_code=None, extra_env=None):
+    """The environment of an installer run whose fake setup writes its record
+    into work_dir (an earlier record is removed)."""
     record_path = os.path.join(work_dir, "setup_record.json")
     if os.path.exists(record_path):
         os.remove(record_path)
@@ -119,7 +119,20 @@ def run_installer(work_dir, *switches, setup_exit_code=None, extra_env=None, tim
     if setup_exit_code is not None:
         env["FAKE_SETUP_EXIT_CODE"] = str(setup_exit_code)
     env.update(extra_env or {})
+    return env
+
+
+def run_installer(work_dir, *switches, setup_exit_code=None, extra_env=None, timeout=300):
+    """Runs the installer with the switches; the fake setup writes its record
+    into work_dir."""
+    env = setup_environment(work_dir, setup_exit_code, extra_env)
     code = winelib.run_installer(*switches, timeout=timeout, extra_env=env)
+    return installation(work_dir, code)
+
+
+def installation(work_dir, code):
+    """What a run that ended with `code` left behind."""
+    record_path = os.path.join(work_dir, "setup_record.json")
     record = None
     if os.path.exists(record_path):
         with open(record_path, encoding="utf-8") as f:

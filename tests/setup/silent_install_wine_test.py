@@ -605,9 +605,9 @@ def silent_status_endpoint_costs_each_report_its_bound(ctx):
                  for m in run.messages("Installer::ReportInstallationFinished")],
                 ["Cannot report installation status: internet_open_url-12002"], "final line")
     # The final report still comes last, after the setup.
-    lines = run.log_lines
-    setup_end = max(i for i, l in enumerate(lines) if "Setup process exit with code" in l)
-    final = max(i for i, l in enumerate(lines) if "Cannot report installation status" in l)
+    lines = [e.message for e in run.log]
+    setup_end = max(i for i, m in enumerate(lines) if m.startswith("Setup process exit with code"))
+    final = max(i for i, m in enumerate(lines) if m.startswith("Cannot report installation status"))
     check(final > setup_end, "final report after the setup")
 
 

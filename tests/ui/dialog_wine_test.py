@@ -9,10 +9,7 @@ Screenshots of the two screens are saved into the test's folder.
 """
 import os
 import shutil
-import socket
-import struct
 import sys
-import threading
 import time
 
 import installer_log
@@ -288,62 +285,14 @@ def check_closing_while_the_setup_ignores_everything_ends_cleanly():
         assert not any("crash" in e.message.lower() for e in entries)
 
 
-class TrickleServer:
-    """Serves the setup URL's path at about 1 KB/s (of 300 KB), on the
-    download base's port."""
-
-    def __init__(self):
-        self.port = servers.port_of(servers.build_config()["LI_DOWNLOAD_BASE"])
-        self._socket = socket.socket()
-        self._socket.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        self._socket.bind(("127.0.0.1", self.port))
-        self._socket.listen(8)
-        self._stop = threading.Event()
-        self._connections = []
-        threading.Thread(target=self._serve, daemon=True).start()
-
-    def _serve(self):
-        while not self._stop.is_set():
-            try:
-                connection, _ = self._socket.accept()
-            except OSError:
-                return
-            self._connections.append(connection)
-            threading.Thread(target=self._answer, args=(connection,), daemon=True).start()
-
-    def _answer(self, connection):
-        with connection:
-            connection.recv(65536)
-            connection.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 300000\r\n\r\n")
-            while not self._stop.is_set():
-                try:
-                    connection.sendall(b"x" * 1000)
-                except OSError:
-                    return
-                time.sleep(1)
-
-    def stop(self):
-        """Ends every connection with a reset, so that the port is free for
-        the next server at once (no TIME_WAIT)."""
-        self._stop.set()
-        try:
-            self._socket.shutdown(socket.SHUT_RDWR)  # wakes the accept
-        except OSError:
-            pass
-        self._socket.close()
-        for connection in self._connections:
-            try:
-                connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
-                connection.close()
-            except OSError:
-                pass
-
-
 def check_time_left_line_of_a_slow_download():
     status = servers.StatusEndpoint()
     clicks = trickle = None
     try:
-        clicks, trickle = servers.ClickServer(), TrickleServer()
+        clicks = servers.ClickServer()
+        # About 1 KB/s of 300 KB on the download base's port.
+        trickle = servers.TrickleServer(
+            port=servers.port_of(servers.build_config()["LI_DOWNLOAD_BASE"]))
         with d.Display() as display:
             run = start(display)
             dialog, _ = d.wait_for_installer_dialog(display)
