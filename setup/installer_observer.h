@@ -1,6 +1,17 @@
 // The interface from the installation to whatever shows it (the dialog); null
-// in silent mode. SetProgress and SetTimeLeft may be called from any thread
-// and must not block.
+// in silent mode.
+//
+// Threads. The installer calls every operation on its worker thread;
+// SetProgress and SetTimeLeft also come from the dialog's own thread (the
+// setup's messages). An implementation therefore only posts to its window
+// or stores a flag: it never blocks, never ends or shows a dialog itself and
+// touches no window state directly; the window's thread does the rest.
+// GetProgressWindow is asked only after the install-after-download event
+// (which the dialog sets after its window exists), so the handle it returns
+// is fixed by then and stays so for the setup's whole run. Posts made before
+// the window exists are dropped; the next one brings the bar up to date.
+// An implementation and what it uses must outlive the worker: the dialog
+// keeps itself alive when a stop runs out while the worker still runs.
 #pragma once
 
 #include <cstdint>

@@ -118,9 +118,12 @@ def prepare_prefix():
     reg("add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/t", "REG_SZ", "/d", "N", "/f")
     reg("add", r"HKCU\Software\Wine\Fonts\Replacements", "/v", "Arial", "/t", "REG_SZ", "/d",
         "Liberation Sans", "/f")
-    reg("add", r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink", "/v",
-        "Liberation Sans", "/t", "REG_MULTI_SZ", "/d",
-        r"wqy-microhei.ttc,WenQuanYi Micro Hei\0wqy-microhei.ttc,WenQuanYi Micro Hei Light", "/f")
+    # The CJK font is linked behind the regular and the bold face: without
+    # the second link Wine draws bold CJK text (the title) as empty boxes
+    # (measured).
+    for face in ("Liberation Sans", "Liberation Sans Bold"):
+        reg("add", r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink",
+            "/v", face, "/t", "REG_MULTI_SZ", "/d", "wqy-microhei.ttc,WenQuanYi Micro Hei", "/f")
     command = '"%s" "%%1"' % winelib.win_path(URL_RECORDER)
     for scheme in ("http", "https"):
         reg("add", r"HKCR\%s\shell\open\command" % scheme, "/ve", "/d", command,
