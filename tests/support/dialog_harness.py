@@ -67,12 +67,19 @@ class Display:
         return subprocess.run(list(argv), env=self.env(), stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL, timeout=30).stdout.decode()
 
-    def screenshot(self, path=None):
-        """The whole screen as an Image; also saved as PNG when `path` is given."""
+    def screenshot(self, path=None, around=None, margin=20):
+        """The whole screen as an Image; also saved as PNG when `path` is
+        given, cut to the window rectangle `around` (left, top, right,
+        bottom) and `margin` pixels beyond it when that is given."""
         xwd = subprocess.run(["xwd", "-root", "-silent", "-display", self.name],
                              stdout=subprocess.PIPE, timeout=30, check=True).stdout
         if path:
-            subprocess.run(["convert", "xwd:-", "png:" + path], input=xwd, timeout=30,
+            crop = []
+            if around:
+                l, t, r, b = around
+                crop = ["-crop", "%dx%d+%d+%d" % (r - l + 2 * margin, b - t + 2 * margin,
+                                                  l - margin, t - margin), "+repage"]
+            subprocess.run(["convert", "xwd:-"] + crop + ["png:" + path], input=xwd, timeout=30,
                            check=True)
         ppm = subprocess.run(["convert", "xwd:-", "ppm:-"], input=xwd, stdout=subprocess.PIPE,
                              timeout=30, check=True).stdout
@@ -195,7 +202,7 @@ def installer_dialog(state):
     return None
 
 
-def wait_for_installer_dialog(display, timeout=30.0, width=None):
+def wait_for_installer_dialog(display, timeout=60.0, width=None):
     state = wait_for_state(
         display, lambda s: installer_dialog(s) is not None and
         (width is None or size(installer_dialog(s))[0] == width), timeout,

@@ -108,7 +108,7 @@ def check_welcome_install_progress_and_setup_messages():
         assert all(c["rect"][2] <= 180 + 360 for c in runs), runs
         shadow = [s for s in state["shadows"] if s["owner"] == dialog["hwnd"]]
         assert len(shadow) == 1 and d.size(shadow[0]) == (690, 275), shadow
-        welcome = display.screenshot(os.path.join(SHOTS, "welcome_screen.png"))
+        welcome = display.screenshot(os.path.join(SHOTS, "welcome_screen.png"), shadow[0]["rect"])
         check_welcome_pixels(display, dialog, welcome)
 
         d.click(display, dialog, INSTALL)
@@ -130,7 +130,7 @@ def check_welcome_install_progress_and_setup_messages():
                 d.installer_dialog(s), PROGRESS)["position"] == percent, 15,
                 "the progress bar at %d" % percent)
             if percent == 75:
-                display.screenshot(os.path.join(SHOTS, "progress_screen.png"))
+                display.screenshot(os.path.join(SHOTS, "progress_screen.png"), shadow[0]["rect"])
         code = run.wait(60)
         assert code == 0, code
         record = setup_record()
