@@ -78,7 +78,7 @@ bool Downloader::OpenDownload(const wchar_t* url, DownloadSink* sink) {
     LI_LOG(kLogError, kOpenDownload, L"SetStatusCallback failed");
   }
   url_handle_.Reset(::InternetOpenUrlW(internet_.Get(), url, kAcceptHeader,
-                                       static_cast<DWORD>(-1), INTERNET_FLAG_RELOAD,
+                                       static_cast<DWORD>(-1), INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE,
                                        reinterpret_cast<DWORD_PTR>(&redirect_url_)));
   if (!url_handle_.IsValid()) {
     DWORD code = ::GetLastError();
