@@ -48,14 +48,13 @@ void Downloader::SetError(const wchar_t* step, DWORD code) {
 
 // Runs on the opening thread (the session is synchronous). The context is the
 // address of the redirect member of the downloader that opened the request;
-// only a redirect replaces it, and nothing may leave the callback.
+// only a redirect replaces it. Nothing can leave the callback: the program is
+// built without exceptions, and the one failure the copy can meet (no memory)
+// ends the process (installer/runtime_replacements_win.cc).
 void CALLBACK Downloader::StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status,
                                          LPVOID info, DWORD info_length) {
   if (status != INTERNET_STATUS_REDIRECT || !context || !info) return;
-  try {
-    *reinterpret_cast<std::wstring*>(context) = static_cast<const wchar_t*>(info);
-  } catch (...) {
-  }
+  *reinterpret_cast<std::wstring*>(context) = static_cast<const wchar_t*>(info);
 }
 
 bool Downloader::OpenDownload(const wchar_t* url, DownloadSink* sink) {
