@@ -1,5 +1,6 @@
 // Line format of the installer log; portable.
 #include "installer/log_line.h"
+#include "platform/string_conversion.h"
 
 #include <cwchar>
 
@@ -19,6 +20,19 @@ void CivilFromDays(int64_t days, int* year, int* month, int* day) {
   *day = static_cast<int>(day_of_year - (153 * month_index + 2) / 5 + 1);
   *month = static_cast<int>(month_index < 10 ? month_index + 3 : month_index - 9);
   *year = static_cast<int>(year_of_era + era * 400 + (*month <= 2 ? 1 : 0));
+}
+
+// Formats into a buffer of `count` units, always terminated. On Windows with
+// the C runtime's own _snwprintf: the C99 swprintf of the mingw runtime would
+// bring a printf implementation of its own into the program (about 20 KB).
+template <typename... Args>
+void FormatInto(wchar_t* buffer, size_t count, const wchar_t* format, Args... args) {
+#if defined(_WIN32)
+  _snwprintf(buffer, count - 1, format, args...);
+  buffer[count - 1] = L'\0';
+#else
+  std::swprintf(buffer, count, format, args...);
+#endif
 }
 
 }  // namespace
@@ -49,16 +63,16 @@ std::wstring BuildLogLinePrefix(int64_t utc_seconds, uint32_t thread_id, int lev
   int year, month, day;
   CivilFromDays(days, &year, &month, &day);
   wchar_t stamp[64];
-  std::swprintf(stamp, 64, L"%04d-%02d-%02d %02d:%02d:%02d <", year, month, day,
+  FormatInto(stamp, 64, L"%04d-%02d-%02d %02d:%02d:%02d <", year, month, day,
                 static_cast<int>(seconds_of_day / 3600), static_cast<int>(seconds_of_day / 60 % 60),
                 static_cast<int>(seconds_of_day % 60));
   std::wstring text(stamp);
-  text += std::to_wstring(thread_id);
+  text += DecimalText(static_cast<uint64_t>(thread_id));
   text += L"> ";
   text += LogLevelText(level);
   text += function;
   text += L" (";
-  text += std::to_wstring(line);
+  text += DecimalText(static_cast<int64_t>(line));
   text += L"): ";
   return text;
 }
@@ -74,7 +88,7 @@ void FinishLogLine(int level, const std::wstring& error_text, std::wstring* line
 
 std::wstring UnknownErrorText(uint32_t code) {
   wchar_t hex[16];
-  std::swprintf(hex, 16, L"%x", static_cast<unsigned>(code));
+  FormatInto(hex, 16, L"%x", static_cast<unsigned>(code));
   return std::wstring(L"unknown error 0x") + hex + L"\n";
 }
 

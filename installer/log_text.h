@@ -22,7 +22,11 @@ inline void Append(std::wstring* out, char piece) {
 inline void Append(std::wstring* out, wchar_t piece) { out->push_back(piece); }
 template <typename T, typename = std::enable_if_t<std::is_integral<T>::value>>
 void Append(std::wstring* out, T value) {
-  out->append(std::to_wstring(value));
+  if (std::is_signed<T>::value) {
+    out->append(DecimalText(static_cast<int64_t>(value)));
+  } else {
+    out->append(DecimalText(static_cast<uint64_t>(value)));
+  }
 }
 inline void Append(std::wstring* out, bool value) = delete;
 

@@ -56,13 +56,6 @@ struct RegKeyTraits {
   static void Close(Handle h) { ::RegCloseKey(h); }
 };
 
-struct ModuleTraits {
-  using Handle = HMODULE;
-  static Handle Null() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { ::FreeLibrary(h); }
-};
-
 struct MappedViewTraits {
   using Handle = const void*;
   static Handle Null() { return nullptr; }
@@ -73,7 +66,6 @@ struct MappedViewTraits {
 using ScopedFile = ScopedGeneric<FileHandleTraits>;
 using ScopedHandle = ScopedGeneric<KernelHandleTraits>;
 using ScopedRegKey = ScopedGeneric<RegKeyTraits>;
-using ScopedModule = ScopedGeneric<ModuleTraits>;
 using ScopedMappedView = ScopedGeneric<MappedViewTraits>;
 
 }  // namespace lite_installer

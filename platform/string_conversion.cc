@@ -19,6 +19,25 @@ std::string Narrow(const std::wstring& text) {
   return out;
 }
 
+std::wstring DecimalText(uint64_t value) {
+  wchar_t digits[20];
+  size_t n = 0;
+  do {
+    digits[n++] = static_cast<wchar_t>(L'0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  std::wstring out;
+  out.reserve(n);
+  while (n) out.push_back(digits[--n]);
+  return out;
+}
+
+std::wstring DecimalText(int64_t value) {
+  if (value >= 0) return DecimalText(static_cast<uint64_t>(value));
+  // Negated as unsigned, so that the smallest value has its digits too.
+  return L"-" + DecimalText(0 - static_cast<uint64_t>(value));
+}
+
 namespace {
 
 void AppendUtf8(uint32_t cp, std::string* out) {

@@ -4,6 +4,7 @@
 // text goes through real UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace lite_installer {
@@ -15,5 +16,11 @@ std::string Narrow(const std::wstring& text);
 // UTF-8 of a wide text. Unpaired surrogates and values outside Unicode become
 // U+FFFD. Works for 16-bit (Windows) and 32-bit (host) wchar_t.
 std::string WideToUtf8(const std::wstring& text);
+
+// Decimal digits of an integer, a minus sign first when it is negative: what
+// std::to_wstring writes, without the C runtime's formatting (which would
+// bring a printf implementation into the program).
+std::wstring DecimalText(int64_t value);
+std::wstring DecimalText(uint64_t value);
 
 }  // namespace lite_installer

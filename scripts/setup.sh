@@ -128,15 +128,26 @@ if ! ls -d "$deps"/jansson-*/CMakeLists.txt >/dev/null 2>&1; then
   (cd "$deps" && { apt-get source -qq jansson >/dev/null 2>&1 || apt-get source jansson; })
 fi
 
-# jansson for Windows, cross-compiled with mingw-w64 into build/deps/jansson-win.
-if [ ! -f "$deps/jansson-win/lib/libjansson.a" ]; then
+# jansson for Windows, cross-compiled with mingw-w64 into build/deps/jansson-win,
+# built like the program (README "Size"): sections the linker can drop, no
+# unwind tables, the C runtime's own printf family. Its one strtod call is
+# sent to the C runtime's strtod as well: the mingw headers rename strtod to
+# the mingw runtime's own (about 20 KB of gdtoa) whatever the settings. A
+# build with other settings is made again.
+jansson_flags="-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables -D__USE_MINGW_ANSI_STDIO=0"
+jansson_stamp="$deps/jansson-win/build-settings"
+if [ ! -f "$deps/jansson-win/lib/libjansson.a" ] ||
+   [ "$(cat "$jansson_stamp" 2>/dev/null)" != "$jansson_flags strtod" ]; then
   src=$(ls -d "$deps"/jansson-*/ | grep -v jansson-win | head -1)
+  rm -rf "$deps/jansson-win-build" "$deps/jansson-win"
   cmake -S "$src" -B "$deps/jansson-win-build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections" \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_C_FLAGS="$jansson_flags" \
     -DJANSSON_BUILD_DOCS=OFF -DJANSSON_WITHOUT_TESTS=ON \
     -DJANSSON_EXAMPLES=OFF -DJANSSON_BUILD_SHARED_LIBS=OFF \
     -DCMAKE_INSTALL_PREFIX="$deps/jansson-win" >/dev/null
   cmake --build "$deps/jansson-win-build" -j"$(nproc)" >/dev/null
   cmake --install "$deps/jansson-win-build" >/dev/null
+  i686-w64-mingw32-objcopy --redefine-sym ___strtod=_strtod "$deps/jansson-win/lib/libjansson.a"
+  echo "$jansson_flags strtod" > "$jansson_stamp"
 fi
 echo "setup: done"

@@ -1,34 +1,57 @@
 // Reading resources out of a downloaded, not yet verified file. The file is
-// mapped as data only: no entry point runs, no import is resolved, so nothing
-// of it executes before it has been verified. Windows only.
+// neither loaded nor mapped: no entry point runs, no import is resolved, and
+// only the headers, the resource directory and the resources asked for are
+// read (pe_resources.h), so a setup of any size costs a few kilobytes of
+// memory. Windows only.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/scoped_handle.h"
+#include "verify/pe_resources.h"
+
 namespace lite_installer {
 
-// Maps the file at `path` (taken up to its first NUL) for resource access,
-// with its folder as the current directory for the duration of the load. Null
-// on failure; then `error` (when given) receives the system error code.
-// Release the handle with FreeLibrary (ScopedModule).
-HMODULE LoadModuleLibrary(const std::wstring& path, DWORD* error = nullptr);
+// ReadFile at an offset of a file handle that the caller owns.
+class FileImageSource : public ImageSource {
+ public:
+  explicit FileImageSource(HANDLE file) : file_(file) {}
+  size_t ReadAt(uint64_t offset, void* buffer, size_t length) override;
 
-// The data-only load itself: `load` (LoadLibraryExW) with
-// LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE, and with
-// LOAD_LIBRARY_AS_DATAFILE alone only when the system refuses that
-// combination as an invalid parameter (Windows XP). Never loads as code.
-using LoadLibraryExFunction = HMODULE(WINAPI*)(LPCWSTR, HANDLE, DWORD);
-HMODULE LoadAsDataImage(const std::wstring& path, LoadLibraryExFunction load);
+ private:
+  HANDLE file_;
+};
 
-// LoadModuleLibrary over any LoadLibraryExW, so that the current directory
-// around the load can be watched.
-HMODULE LoadModuleLibraryWith(const std::wstring& path, DWORD* error, LoadLibraryExFunction load);
+// A file opened for reading its resources: read access, sharing reading only,
+// so that it also opens while the install flow holds the verified file.
+class ModuleResources {
+ public:
+  // `path` is taken up to its first NUL.
+  explicit ModuleResources(const std::wstring& path);
+  ModuleResources(const ModuleResources&) = delete;
+  ModuleResources& operator=(const ModuleResources&) = delete;
 
-// A copy of the resource's bytes; empty when it is missing, empty or unreadable.
-std::vector<uint8_t> ReadResourceBytes(HMODULE module, const wchar_t* type, const wchar_t* name);
+  // False when the file cannot be opened or is no image; error() then holds
+  // the system error (ERROR_BAD_EXE_FORMAT for a file that is not an image).
+  bool IsValid() const { return reader_.IsImage(); }
+  DWORD error() const { return error_; }
+
+  // A copy of the resource's bytes in the language the system would choose;
+  // empty when it is missing, empty, larger than `max_size` or unreadable.
+  // When nothing was found the thread's last error is what FindResourceW
+  // leaves (ERROR_RESOURCE_TYPE_NOT_FOUND and its kin).
+  std::vector<uint8_t> Read(const char* type, const char* name, size_t max_size) const;
+
+ private:
+  DWORD error_ = ERROR_SUCCESS;  // before file_: its opening sets it
+  ScopedFile file_;
+  FileImageSource source_;
+  PeResourceReader reader_;
+};
 
 }  // namespace lite_installer

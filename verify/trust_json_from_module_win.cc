@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "installer/log.h"
-#include "platform/scoped_handle.h"
 #include "verify/base64_decode.h"
 #include "verify/module_resources.h"
 #include "verify/signature_public_keys.h"
@@ -16,11 +15,16 @@ namespace lite_installer {
 namespace {
 
 constexpr wchar_t kFunction[] = L"TavrixTrustVerifier::GetTrustJsonFromModule";
-constexpr wchar_t kSignatureType[] = L"SIGNATURE_DAT";
-constexpr wchar_t kSignatureName[] = L"SIGNATURE.DAT";
-constexpr wchar_t kTrustedJsonType[] = L"TRUSTED_JSON";
-constexpr wchar_t kTrustedJsonName[] = L"TRUSTED.JSON";
+constexpr char kSignatureType[] = "SIGNATURE_DAT";
+constexpr char kSignatureName[] = "SIGNATURE.DAT";
+constexpr char kTrustedJsonType[] = "TRUSTED_JSON";
+constexpr char kTrustedJsonName[] = "TRUSTED.JSON";
 constexpr size_t kKeyIdSize = 2;
+// Far above what either resource holds (a key id and a 128-byte signature; a
+// document of a few certificate identities), and small enough that a hostile
+// download cannot make the check allocate much.
+constexpr size_t kMaxSignatureSize = 64 * 1024;
+constexpr size_t kMaxTrustedJsonSize = 1024 * 1024;
 
 constexpr char kLibraryInvalid[] = "GetTrustJsonFromModule library isn't valid. ";
 constexpr char kCannotFindResource[] = "Cannot find resource ";
@@ -38,19 +42,20 @@ const SignaturePublicKey* FindKey(uint16_t id) {
 
 std::string TavrixTrustVerifier::GetTrustJsonFromModule(const std::wstring& path) {
   const std::wstring file(path.c_str());  // up to the first NUL
-  ScopedModule module(LoadModuleLibrary(file));
+  const ModuleResources module(file);
   if (!module.IsValid()) {
+    ::SetLastError(module.error());
     LI_LOG(kLogError, kFunction, kLibraryInvalid, file);
     return std::string();
   }
   const std::vector<uint8_t> signature =
-      ReadResourceBytes(module.Get(), kSignatureType, kSignatureName);
+      module.Read(kSignatureType, kSignatureName, kMaxSignatureSize);
   if (signature.size() <= kKeyIdSize) {
     LI_LOG(kLogError, kFunction, kCannotFindResource, kSignatureType);
     return std::string();
   }
   const std::vector<uint8_t> document =
-      ReadResourceBytes(module.Get(), kTrustedJsonType, kTrustedJsonName);
+      module.Read(kTrustedJsonType, kTrustedJsonName, kMaxTrustedJsonSize);
   if (document.empty()) {
     LI_LOG(kLogError, kFunction, kCannotFindResource, kTrustedJsonType);
     return std::string();

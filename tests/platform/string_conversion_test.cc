@@ -19,6 +19,14 @@ TEST(Narrow, EachUnitKeepsItsLowByte) {
   EXPECT_EQ(std::string("a\xE9\x61\x00", 4), Narrow(std::wstring(L"a\u00E9\u0161\u0100")));
 }
 
+TEST(DecimalText, WritesWhatToWstringWrites) {
+  for (int64_t v : {int64_t{0}, int64_t{7}, int64_t{-1}, int64_t{400}, int64_t{-2147483647 - 1},
+                    INT64_MAX, INT64_MIN})
+    EXPECT_EQ(std::to_wstring(static_cast<long long>(v)), DecimalText(v)) << v;
+  for (uint64_t v : {uint64_t{0}, uint64_t{10}, uint64_t{4294967295u}, UINT64_MAX})
+    EXPECT_EQ(std::to_wstring(static_cast<unsigned long long>(v)), DecimalText(v)) << v;
+}
+
 TEST(WideToUtf8, AsciiIsCopied) {
   EXPECT_EQ("0F1E2D3C-ABCD", WideToUtf8(L"0F1E2D3C-ABCD"));
   EXPECT_EQ("", WideToUtf8(L""));

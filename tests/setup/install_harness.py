@@ -60,6 +60,69 @@ def _mark_as_dll(image, out):
 
 SampleSetups = collections.namedtuple("SampleSetups", "signed unsigned unstartable")
 
+PAGE = 4096
+PAD_SECTION = 0x40000040  # initialised data, readable
+
+
+def _align(value, alignment):
+    return (value + alignment - 1) // alignment * alignment
+
+
+def pad_image(image, out, payload_size):
+    """A copy of image grown to about payload_size bytes by one more section
+    (".pad", page-aligned in the file so that a loader can map it rather
+    than read it), the way a setup carries its payload. Written in pieces:
+    a padded setup can be larger than the memory one would like to spend."""
+    with open(image, "rb") as f:
+        data = bytearray(f.read())
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    count, = struct.unpack_from("<H", data, pe + 6)
+    optional_size, = struct.unpack_from("<H", data, pe + 20)
+    optional = pe + 24
+    section_alignment, file_alignment = struct.unpack_from("<II", data, optional + 32)
+    headers_size, = struct.unpack_from("<I", data, optional + 60)
+    table = optional + optional_size
+    new_header = table + 40 * count
+    first_raw = min(struct.unpack_from("<I", data, table + 40 * i + 20)[0] or len(data)
+                    for i in range(count))
+    if new_header + 40 > min(headers_size, first_raw) or any(data[new_header:new_header + 40]):
+        raise RuntimeError("no room for another section header in " + image)
+    sections = [struct.unpack_from("<III", data, table + 40 * i + 8) for i in range(count)]
+    end_va = max(va + max(virtual_size, raw_size) for virtual_size, va, raw_size in sections)
+    virtual_address = _align(end_va, section_alignment)
+    raw = _align(len(data), max(PAGE, file_alignment))
+    size = _align(max(payload_size - raw, PAGE), max(PAGE, file_alignment))
+    struct.pack_into("<8sIIIIIIHHI", data, new_header, b".pad", size, virtual_address, size, raw,
+                     0, 0, 0, 0, PAD_SECTION)
+    struct.pack_into("<H", data, pe + 6, count + 1)
+    struct.pack_into("<I", data, optional + 56, _align(virtual_address + size, section_alignment))
+    data.extend(b"\0" * (raw - len(data)))
+    block = bytes((i * 131 + 7) & 0xFF for i in range(1 << 20))
+    with open(out, "wb") as f:
+        f.write(data)
+        left = size
+        while left:
+            piece = block[:min(left, len(block))]
+            f.write(piece)
+            left -= len(piece)
+    return out
+
+
+def make_large_setup(folder, payload_size, authority=None):
+    """The fake setup with its trusted info, padded to about payload_size
+    bytes, then signed: a large setup that passes verification."""
+    os.makedirs(folder, exist_ok=True)
+    authority = authority or pki.make_pki(os.path.join(folder, "pki"))
+    document = pki.trusted_json(authority.leaf)
+    with_resources = os.path.join(folder, "large_resources.exe")
+    pki.add_resources(FAKE_SETUP, with_resources, document, pki.signature_dat(document, 1))
+    padded = pad_image(with_resources, os.path.join(folder, "large_padded.exe"), payload_size)
+    out = os.path.join(folder, "setup_large_%d.exe" % payload_size)
+    pki.sign_image(padded, out, authority.leaf)
+    for path in (with_resources, padded):
+        os.remove(path)
+    return out
+
 
 def make_sample_setups(folder):
     """The fake setup signed as a publisher would sign the browser setup, the

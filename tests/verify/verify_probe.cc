@@ -2,7 +2,7 @@
 // returned; the log goes to the file given, so the test reads its exact lines.
 //   verify_probe.exe verify <log> <path>     VerifyDownloadedModule → "result=0|1"
 //   verify_probe.exe json <log> <path>       GetTrustJsonFromModule → "json=<hex> released=0|1"
-//   verify_probe.exe load <path>             LoadModuleLibrary → "module=0|1 error=N cwd_kept=0|1"
+//   verify_probe.exe load <path>             ModuleResources → "module=0|1 error=N cwd_kept=0|1 resource_bytes=N"
 //   verify_probe.exe load-library <path>     plain LoadLibraryW, the unsafe way (control)
 //   verify_probe.exe load-flags <path>       what LoadLibraryExW does with each data flag
 #include <windows.h>
@@ -49,14 +49,18 @@ int Json(const wchar_t* log, const wchar_t* path) {
 int Load(const wchar_t* path) {
   std::wstring before, after;
   GetCurrentDirectoryPath(&before);
+  std::vector<uint8_t> json;
   DWORD error = 0;
-  HMODULE module = LoadModuleLibrary(path, &error);
+  bool valid = false;
+  {
+    const ModuleResources module(path);
+    valid = module.IsValid();
+    error = module.error();
+    if (valid) json = module.Read("TRUSTED_JSON", "TRUSTED.JSON", 1 << 20);
+  }
   GetCurrentDirectoryPath(&after);
-  std::vector<uint8_t> json = module ? ReadResourceBytes(module, L"TRUSTED_JSON", L"TRUSTED.JSON")
-                                     : std::vector<uint8_t>();
-  std::printf("module=%d error=%lu cwd_kept=%d resource_bytes=%u\n", module ? 1 : 0, error,
+  std::printf("module=%d error=%lu cwd_kept=%d resource_bytes=%u\n", valid ? 1 : 0, error,
               before == after ? 1 : 0, static_cast<unsigned>(json.size()));
-  if (module) ::FreeLibrary(module);
   return 0;
 }
 
