@@ -76,7 +76,8 @@ bool DownloadUrl(const std::wstring& url, DownloadSink* sink, std::wstring* erro
 
 bool DownloadUrlWithin(const std::wstring& url, DownloadSink* sink, std::wstring* error_text,
                        std::wstring* redirect_url, const RequestBounds& bounds) {
-  auto job = std::make_shared<RequestJob>(url, bounds);
+  // Not make_shared: its deleter lookup drags the exception runtime in.
+  std::shared_ptr<RequestJob> job(new RequestJob(url, bounds));
   // Only the whole bound counts: the opening inside has its own idle bound.
   const uint32_t whole = bounds.total_ms ? bounds.total_ms : OpenPhaseIdleMs(bounds);
   if (RunBounded(job, whole, whole, nullptr) != BoundedOutcome::kDone) {

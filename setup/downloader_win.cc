@@ -280,7 +280,8 @@ bool Downloader::OpenDownload(const wchar_t* url, DownloadSink* sink) {
   expected_status_ = kStatusOk;
   CloseHandles();
 
-  auto job = std::make_shared<OpenJob>();
+  // Not make_shared: its deleter lookup drags the exception runtime in.
+  std::shared_ptr<OpenJob> job(new OpenJob());
   job->url = url ? url : L"";
   job->bounds = bounds_;
   if (sink) {

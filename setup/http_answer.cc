@@ -1,6 +1,8 @@
 // Redirect counting and the resume decision; portable.
 #include "setup/http_answer.h"
 
+#include "platform/string_conversion.h"
+
 #include <cwctype>
 
 namespace lite_installer {
@@ -111,7 +113,8 @@ ResumeOutcome DecideResume(uint32_t offset, uint32_t complete_length,
 
 std::wstring ResumeHeaders(uint32_t offset, const std::wstring& validator) {
   if (offset == 0) return std::wstring();
-  std::wstring headers = kRangeHeader + std::to_wstring(offset) + L"-" + kLineEnd;
+  std::wstring headers =
+      kRangeHeader + DecimalText(static_cast<uint64_t>(offset)) + L"-" + kLineEnd;
   if (!validator.empty()) headers += kIfRangeHeader + validator + kLineEnd;
   return headers;
 }

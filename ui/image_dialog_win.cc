@@ -18,13 +18,19 @@ struct DialogBinding {
 }  // namespace
 
 INT_PTR ImageDialog::RunModal(HWND owner, int template_id) {
-  std::unique_ptr<DialogBinding> binding(new (std::nothrow) DialogBinding{this});
-  if (!binding) {
+  // From the process heap rather than a non-throwing new, whose library
+  // version brings the whole exception runtime into the program.
+  void* memory = ::HeapAlloc(::GetProcessHeap(), 0, sizeof(DialogBinding));
+  if (!memory) {
     ::SetLastError(ERROR_OUTOFMEMORY);
     return -1;
   }
-  return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(template_id), owner,
-                           &Procedure, reinterpret_cast<LPARAM>(binding.get()));
+  DialogBinding* binding = new (memory) DialogBinding{this};
+  const INT_PTR result =
+      ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(template_id), owner,
+                        &Procedure, reinterpret_cast<LPARAM>(binding));
+  ::HeapFree(::GetProcessHeap(), 0, memory);
+  return result;
 }
 
 INT_PTR CALLBACK ImageDialog::Procedure(HWND window, UINT message, WPARAM wparam,

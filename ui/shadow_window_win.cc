@@ -2,8 +2,6 @@
 // the owner, its inside cleared, handed to UpdateLayeredWindow.
 #include "ui/shadow_window.h"
 
-#include <string>
-
 #include "ui/scoped_gdi.h"
 
 namespace lite_installer {
@@ -12,16 +10,16 @@ namespace {
 // One class per process; its name carries the process id, so two installers
 // never share a class.
 const wchar_t* ShadowClassName() {
-  static std::wstring name;
-  if (name.empty()) {
-    name = L"LiteInstallerShadow_" + std::to_wstring(::GetCurrentProcessId());
+  static wchar_t name[64];
+  if (!name[0]) {
+    ::wsprintfW(name, L"LiteInstallerShadow_%lu", ::GetCurrentProcessId());
     WNDCLASSEXW window_class = {sizeof(window_class)};
     window_class.lpfnWndProc = ::DefWindowProcW;
     window_class.hInstance = ::GetModuleHandleW(nullptr);
-    window_class.lpszClassName = name.c_str();
+    window_class.lpszClassName = name;
     ::RegisterClassExW(&window_class);
   }
-  return name.c_str();
+  return name;
 }
 
 }  // namespace
