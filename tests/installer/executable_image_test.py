@@ -1,7 +1,7 @@
 """The shape of lite_installer.exe as users download it: a 32-bit PE image
 for the GUI subsystem that exports GetHandleVerifier, imports only DLLs of the
-system (the mingw runtime is linked in, never a DLL beside the program) and
-carries the application manifest. Reads the file with objdump; no Wine.
+system (the mingw runtime is linked in, never a DLL beside the program), not
+the verification's libraries, and carries the application manifest. Reads the file with objdump; no Wine.
 """
 import os
 import re
@@ -45,6 +45,10 @@ def main(exe):
     expect(bool(dlls), "has an import table")
     expect(not [d for d in dlls if RUNTIME_DLL.match(d)], "no runtime DLL imported (%s)" % dlls)
     expect(set(dlls) <= SYSTEM_DLLS, "only system DLLs imported (%s)" % sorted(set(dlls) - SYSTEM_DLLS))
+    # Loaded from the system folder only when a setup is verified, so that
+    # they cost nothing before the download starts.
+    expect(not {"crypt32.dll", "wintrust.dll"} & set(dlls),
+           "crypt32.dll and wintrust.dll are not imported (%s)" % dlls)
 
     data = open(exe, "rb").read()
     # The manifest is kept as UTF-8 text in the resources.
