@@ -215,8 +215,18 @@ def files_in_prefix_of_size(size):
     return found
 
 
+def keys_tag():
+    """Setups are signed for the key table of the build under test."""
+    import hashlib
+    path = os.path.join(winelib.WIN_BUILD, "dev_keys", "public_keys.pem")
+    if not os.path.exists(path):
+        return "keys"
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()[:12]
+
+
 def bench_memory(report, sizes, turns, installer, probe):
-    setups = os.path.join(WORK, "setups")
+    setups = os.path.join(WORK, "setups", keys_tag())
     docroot = os.path.join(WORK, "docroot")
     record = os.path.join(WORK, "setup_record.json")
     target = docroot + h.setup_path()
@@ -316,11 +326,18 @@ class AcceptClock:
                 pass
 
     def close(self):
+        # A thread blocked in accept() keeps the port listening after a mere
+        # close(); shutting the socket down wakes it first.
+        try:
+            self.sock.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
         self.sock.close()
+        self.thread.join(timeout=5)
 
 
 def bench_start(report, turns, installer, bare):
-    setups = h.make_sample_setups(os.path.join(WORK, "start_setups"))
+    setups = h.make_sample_setups(os.path.join(WORK, "start_setups", keys_tag()))
     with open(setups.signed, "rb") as f:
         body = f.read()
     url = h.setup_url()
@@ -404,7 +421,7 @@ def main():
         if "size" in only:
             bench_size(report, installer)
         if "start" in only:
-            bench_start(report, 5 if args.quick else 10, installer, bare)
+            bench_start(report, args.turns or (8 if args.quick else 20), installer, bare)
         if "download" in only:
             bench_download(report, sizes, turns, probe, bare)
         if "memory" in only:

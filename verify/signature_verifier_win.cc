@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "installer/log.h"
+#include "verify/trust_libraries.h"
 
 namespace lite_installer {
 namespace {
@@ -89,13 +90,14 @@ bool SignatureVerifier::HashData(const uint8_t* data, size_t length) {
 bool SignatureVerifier::ImportPublicKey(const uint8_t* der, size_t length) {
   ScopedLocalMemory info;
   DWORD info_size = 0;
-  if (!::CryptDecodeObjectEx(kEncoding, X509_PUBLIC_KEY_INFO, der, static_cast<DWORD>(length),
-                             CRYPT_DECODE_ALLOC_FLAG, nullptr, info.Receive(), &info_size)) {
+  if (!trust_libraries::CryptDecodeObjectEx(kEncoding, X509_PUBLIC_KEY_INFO, der,
+                                            static_cast<DWORD>(length), CRYPT_DECODE_ALLOC_FLAG,
+                                            nullptr, info.Receive(), &info_size)) {
     LogFailure(kImportPublicKey, __LINE__, kDecodeKeyFailed);
     return false;
   }
-  if (!::CryptImportPublicKeyInfo(provider_, kEncoding,
-                                  static_cast<CERT_PUBLIC_KEY_INFO*>(info.Get()), &key_)) {
+  if (!trust_libraries::CryptImportPublicKeyInfo(
+          provider_, kEncoding, static_cast<CERT_PUBLIC_KEY_INFO*>(info.Get()), &key_)) {
     key_ = 0;
     LogFailure(kImportPublicKey, __LINE__, kImportKeyFailed);
     return false;

@@ -10,16 +10,19 @@
 #include <vector>
 
 #include "verify/authenticode_check.h"
+#include "verify/trust_libraries.h"
 
 namespace lite_installer {
 
-// The signature of ::WinVerifyTrust; the tests put a recorder in its place.
+// The signature of WinVerifyTrust; the tests put a recorder in its place of
+// the system's (loaded on first use, trust_libraries.h).
 using WinVerifyTrustFunction = LONG(WINAPI*)(HWND, GUID*, LPVOID);
 
 // One verification at a time: Verify opens the state, Close releases it.
 class WinVerifyTrustCheck : public AuthenticodeCheck {
  public:
-  explicit WinVerifyTrustCheck(WinVerifyTrustFunction verify_trust = &::WinVerifyTrust);
+  explicit WinVerifyTrustCheck(
+      WinVerifyTrustFunction verify_trust = &trust_libraries::WinVerifyTrust);
   ~WinVerifyTrustCheck() override;
   WinVerifyTrustCheck(const WinVerifyTrustCheck&) = delete;
   WinVerifyTrustCheck& operator=(const WinVerifyTrustCheck&) = delete;

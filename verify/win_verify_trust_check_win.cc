@@ -69,16 +69,18 @@ LONG WinVerifyTrustCheck::CallWinVerifyTrust() {
 
 bool ReadSignerChain(WINTRUST_DATA* data, SignerChain* chain) {
   *chain = SignerChain();
-  CRYPT_PROVIDER_DATA* provider = ::WTHelperProvDataFromStateData(data->hWVTStateData);
+  CRYPT_PROVIDER_DATA* provider =
+      trust_libraries::WTHelperProvDataFromStateData(data->hWVTStateData);
   if (!provider) return false;
   chain->signer_count = provider->csSigners;
   if (provider->csSigners != 1) return true;  // the decision rejects it
-  CRYPT_PROVIDER_SGNR* signer = ::WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0);
+  CRYPT_PROVIDER_SGNR* signer =
+      trust_libraries::WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0);
   if (!signer) return false;
   chain->chain_length = signer->csCertChain;
   if (signer->csCertChain < 2) return true;  // the decision rejects it
   for (DWORD index = 0; index < 2; ++index) {
-    CRYPT_PROVIDER_CERT* cert = ::WTHelperGetProvCertFromChain(signer, index);
+    CRYPT_PROVIDER_CERT* cert = trust_libraries::WTHelperGetProvCertFromChain(signer, index);
     if (!cert || !cert->pCert || !cert->pCert->pCertInfo) return false;
     const CRYPT_INTEGER_BLOB& serial = cert->pCert->pCertInfo->SerialNumber;
     chain->serial_blobs.emplace_back(serial.pbData, serial.pbData + serial.cbData);

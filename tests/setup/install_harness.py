@@ -60,7 +60,6 @@ def _mark_as_dll(image, out):
 
 SampleSetups = collections.namedtuple("SampleSetups", "signed unsigned unstartable")
 
-PAGE = 4096
 PAD_SECTION = 0x40000040  # initialised data, readable
 
 
@@ -70,9 +69,11 @@ def _align(value, alignment):
 
 def pad_image(image, out, payload_size):
     """A copy of image grown to about payload_size bytes by one more section
-    (".pad", page-aligned in the file so that a loader can map it rather
-    than read it), the way a setup carries its payload. Written in pieces:
-    a padded setup can be larger than the memory one would like to spend."""
+    (".pad"), the way a setup carries its payload. Aligned in the file as a
+    linker aligns sections (the file alignment, not pages), so that Wine's
+    loader reads such an image into memory as it does a real setup's, rather
+    than mapping it. Written in pieces: a padded setup can be larger than the
+    memory one would like to spend."""
     with open(image, "rb") as f:
         data = bytearray(f.read())
     pe = struct.unpack_from("<I", data, 0x3C)[0]
@@ -90,8 +91,8 @@ def pad_image(image, out, payload_size):
     sections = [struct.unpack_from("<III", data, table + 40 * i + 8) for i in range(count)]
     end_va = max(va + max(virtual_size, raw_size) for virtual_size, va, raw_size in sections)
     virtual_address = _align(end_va, section_alignment)
-    raw = _align(len(data), max(PAGE, file_alignment))
-    size = _align(max(payload_size - raw, PAGE), max(PAGE, file_alignment))
+    raw = _align(len(data), file_alignment)
+    size = _align(max(payload_size - raw, file_alignment), file_alignment)
     struct.pack_into("<8sIIIIIIHHI", data, new_header, b".pad", size, virtual_address, size, raw,
                      0, 0, 0, 0, PAD_SECTION)
     struct.pack_into("<H", data, pe + 6, count + 1)
