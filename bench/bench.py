@@ -202,14 +202,19 @@ def bench_download(report, sizes, turns, probe, bare):
 
 # --- memory and disk -----------------------------------------------------------------------
 
-def files_in_prefix_of_size(size):
+def files_in_prefix_of_size(size, since):
+    """Files of the prefix with that size written since `since` (earlier
+    runs, of other builds too, may have left some)."""
     found = []
     for root, _, names in os.walk(winelib.PREFIX):
         for n in names:
             p = os.path.join(root, n)
             try:
-                if not os.path.islink(p) and os.path.getsize(p) == size:
-                    found.append((os.path.relpath(p, winelib.PREFIX), os.path.getsize(p)))
+                if (not os.path.islink(p) and os.path.getsize(p) == size and
+                        os.path.getmtime(p) >= since):
+                    where = os.path.relpath(p, winelib.PREFIX)
+                    where = re.sub(r"^drive_c/users/[^/]+/", "drive_c/users/<user>/", where)
+                    found.append((where, os.path.getsize(p)))
             except OSError:
                 pass
     return found
@@ -244,6 +249,7 @@ def bench_memory(report, sizes, turns, installer, probe):
             os.remove(target)
         os.link(setup, target)
         whole, alone, seconds = [], [], []
+        case_start = time.time() - 1
         with servers.FileServer(docroot, extra_hosts=()) as files:
             url = files.url(h.setup_path())
             for turn in range(turns):
@@ -266,7 +272,7 @@ def bench_memory(report, sizes, turns, installer, probe):
                 alone.append(peak2 / 1024.0)
                 if os.path.exists(out):
                     os.remove(out)
-            leftovers = files_in_prefix_of_size(os.path.getsize(setup))
+            leftovers = files_in_prefix_of_size(os.path.getsize(setup), case_start)
         rows.append([label, fmt_range(whole, "MiB", 0), fmt_range(alone, "MiB", 0),
                      "%.1f s" % statistics.median(seconds),
                      "yes" if ok else "no (exit %s)" % code])

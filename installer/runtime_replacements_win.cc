@@ -68,7 +68,9 @@ void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); 
 // thread's id while it runs.
 namespace {
 
-volatile char* DoneFlag(__cxxabiv1::__guard* guard) { return reinterpret_cast<volatile char*>(guard); }
+volatile char* DoneFlag(__cxxabiv1::__guard* guard) {
+  return reinterpret_cast<volatile char*>(guard);
+}
 
 volatile LONG* Owner(__cxxabiv1::__guard* guard) {
   return reinterpret_cast<volatile LONG*>(reinterpret_cast<char*>(guard) + 4);

@@ -1,7 +1,6 @@
 // The clock's sources on Windows: the multimedia timer or the performance
 // counter, chosen once, and the system time.
 #include <windows.h>
-#include <mmsystem.h>
 #if defined(_MSC_VER)
 #include <intrin.h>
 #else
@@ -9,6 +8,7 @@
 #endif
 
 #include "platform/clock.h"
+#include "platform/system_library.h"
 
 namespace lite_installer {
 namespace {
@@ -30,9 +30,22 @@ struct MultimediaTimer {
 // Set up before the entry point runs.
 MultimediaTimer g_timer;
 
+// winmm.dll is loaded only when the multimedia timer is the source: imported,
+// it was loaded at every start (with msacm32.dll) before the download's first
+// request. Without it, GetTickCount counts the same milliseconds, coarser.
+constexpr wchar_t kWinmm[] = L"winmm.dll";
+constexpr char kTimeGetTime[] = "timeGetTime";
+
+DWORD MultimediaTime() {
+  using TimeGetTime = DWORD(WINAPI*)();
+  static const TimeGetTime time_get_time =
+      SystemEntryPoint<TimeGetTime>(LoadSystemLibrary(kWinmm), kTimeGetTime);
+  return time_get_time ? time_get_time() : ::GetTickCount();
+}
+
 int64_t MultimediaTicks() {
   ::EnterCriticalSection(&g_timer.lock);
-  int64_t value = g_timer.extender.Extend(::timeGetTime());
+  int64_t value = g_timer.extender.Extend(MultimediaTime());
   ::LeaveCriticalSection(&g_timer.lock);
   return value;
 }

@@ -2,7 +2,7 @@
 // forwards to them (see trust_libraries.h).
 #include "verify/trust_libraries.h"
 
-#include <string>
+#include "platform/system_library.h"
 
 namespace lite_installer {
 namespace trust_libraries {
@@ -10,15 +10,12 @@ namespace {
 
 constexpr wchar_t kCrypt32[] = L"crypt32.dll";
 constexpr wchar_t kWintrust[] = L"wintrust.dll";
-
-// A library of the system folder; its own imports are searched from there too.
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-  wchar_t folder[MAX_PATH];
-  const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return nullptr;
-  const std::wstring path = std::wstring(folder, n) + L"\\" + name;
-  return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
+constexpr char kCryptDecodeObjectEx[] = "CryptDecodeObjectEx";
+constexpr char kCryptImportPublicKeyInfo[] = "CryptImportPublicKeyInfo";
+constexpr char kWTHelperGetProvCertFromChain[] = "WTHelperGetProvCertFromChain";
+constexpr char kWTHelperGetProvSignerFromChain[] = "WTHelperGetProvSignerFromChain";
+constexpr char kWTHelperProvDataFromStateData[] = "WTHelperProvDataFromStateData";
+constexpr char kWinVerifyTrust[] = "WinVerifyTrust";
 
 struct Library {
   HMODULE module;
@@ -48,9 +45,7 @@ Function Resolve(const Library& library, const char* function_name) {
     ::SetLastError(library.error);
     return nullptr;
   }
-  // FARPROC has a generic signature; going through void* says the cast is meant.
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void*>(::GetProcAddress(library.module, function_name)));
+  return SystemEntryPoint<Function>(library.module, function_name);
 }
 
 }  // namespace
@@ -58,8 +53,7 @@ Function Resolve(const Library& library, const char* function_name) {
 BOOL WINAPI CryptDecodeObjectEx(DWORD encoding, LPCSTR structure, const BYTE* encoded,
                                 DWORD encoded_size, DWORD flags, PCRYPT_DECODE_PARA para,
                                 void* decoded, DWORD* decoded_size) {
-  const auto function = Resolve<decltype(&::CryptDecodeObjectEx)>(
-      Crypt32(), "CryptDecodeObjectEx");
+  const auto function = Resolve<decltype(&::CryptDecodeObjectEx)>(Crypt32(), kCryptDecodeObjectEx);
   return function ? function(encoding, structure, encoded, encoded_size, flags, para, decoded,
                              decoded_size)
                   : FALSE;
@@ -67,35 +61,36 @@ BOOL WINAPI CryptDecodeObjectEx(DWORD encoding, LPCSTR structure, const BYTE* en
 
 BOOL WINAPI CryptImportPublicKeyInfo(HCRYPTPROV provider, DWORD encoding,
                                      PCERT_PUBLIC_KEY_INFO info, HCRYPTKEY* key) {
-  const auto function = Resolve<decltype(&::CryptImportPublicKeyInfo)>(
-      Crypt32(), "CryptImportPublicKeyInfo");
+  const auto function =
+      Resolve<decltype(&::CryptImportPublicKeyInfo)>(Crypt32(), kCryptImportPublicKeyInfo);
   return function ? function(provider, encoding, info, key) : FALSE;
 }
 
 LONG WINAPI WinVerifyTrust(HWND window, GUID* action, LPVOID data) {
-  const auto function = Resolve<decltype(&::WinVerifyTrust)>(
-      Wintrust(), "WinVerifyTrust");
+  const auto function = Resolve<decltype(&::WinVerifyTrust)>(Wintrust(), kWinVerifyTrust);
   return function ? function(window, action, data) : static_cast<LONG>(TRUST_E_SYSTEM_ERROR);
 }
 
 CRYPT_PROVIDER_DATA* WINAPI WTHelperProvDataFromStateData(HANDLE state) {
-  const auto function = Resolve<decltype(&::WTHelperProvDataFromStateData)>(
-      Wintrust(), "WTHelperProvDataFromStateData");
+  const auto function =
+      Resolve<decltype(&::WTHelperProvDataFromStateData)>(Wintrust(),
+                                                     kWTHelperProvDataFromStateData);
   return function ? function(state) : nullptr;
 }
 
 CRYPT_PROVIDER_SGNR* WINAPI WTHelperGetProvSignerFromChain(CRYPT_PROVIDER_DATA* provider,
                                                            DWORD signer, BOOL counter_signer,
                                                            DWORD counter_signer_index) {
-  const auto function = Resolve<decltype(&::WTHelperGetProvSignerFromChain)>(
-      Wintrust(), "WTHelperGetProvSignerFromChain");
+  const auto function =
+      Resolve<decltype(&::WTHelperGetProvSignerFromChain)>(Wintrust(),
+                                                     kWTHelperGetProvSignerFromChain);
   return function ? function(provider, signer, counter_signer, counter_signer_index) : nullptr;
 }
 
 CRYPT_PROVIDER_CERT* WINAPI WTHelperGetProvCertFromChain(CRYPT_PROVIDER_SGNR* signer,
                                                          DWORD index) {
-  const auto function = Resolve<decltype(&::WTHelperGetProvCertFromChain)>(
-      Wintrust(), "WTHelperGetProvCertFromChain");
+  const auto function =
+      Resolve<decltype(&::WTHelperGetProvCertFromChain)>(Wintrust(), kWTHelperGetProvCertFromChain);
   return function ? function(signer, index) : nullptr;
 }
 

@@ -31,6 +31,8 @@ TEST(GenerateGuidString, ThirtySixUpperCaseHexDigitsInGroups) {
     }
     EXPECT_NE('{', guid.front());
     EXPECT_NE('}', guid.back());
+    EXPECT_EQ('4', guid[14]) << "random (version 4): " << guid;
+    EXPECT_NE(std::string::npos, std::string("89AB").find(guid[19])) << guid;
   }
 }
 
