@@ -22,10 +22,15 @@
 //    cmake/DelayLoad.cmake lists it (LI_DELAY_LOADED_LIBRARIES); the image
 //    test refuses any other import at start-up.
 //
-// On a system without SetDefaultDllDirectories the libraries that system
-// libraries load by themselves still follow the old order (measured under
-// Wine: comctl32 takes uxtheme, and wininet netapi32, from beside the
-// program then); only the system's update closes that.
+// Libraries that system libraries load by themselves follow the old order
+// where SetDefaultDllDirectories is missing (measured under Wine: comctl32
+// takes uxtheme, and wininet netapi32, from beside the program then), and
+// Wine's built-in libraries do so even with it. So the guard also loads,
+// from the system directory, every library named like a DLL that lies in
+// the program's folder when it starts: a later load of that name finds it
+// in the process. A DLL put there after the
+// start is not covered on such systems; only the system's update closes
+// that.
 #pragma once
 
 #include <windows.h>

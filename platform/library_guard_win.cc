@@ -9,6 +9,7 @@
 
 #include <delayimp.h>
 
+#include <cwchar>
 #include <string>
 
 namespace lite_installer {
@@ -22,20 +23,20 @@ constexpr char kAddDllDirectory[] = "AddDllDirectory";
 // Not in the headers of every SDK this builds with.
 constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
 
-// System libraries that the libraries the installer uses load by bare name
-// on their own (TLS, cryptographic providers, name resolution, the network
-// stack's helpers). Loaded by full path when the guard is set, so that such
-// a later load finds them in the process already: Wine's built-in libraries
-// resolve their delay-loaded imports in the old order even after
-// SetDefaultDllDirectories (measured: wininet's first HTTPS request took
-// secur32 from beside the program, with WINEDLLOVERRIDES "secur32=n,b"), and
-// so does Windows where SetDefaultDllDirectories is missing. A library the
-// system lacks is skipped.
-constexpr const wchar_t* kPreloadedLibraries[] = {
-    L"secur32.dll", L"crypt32.dll", L"rsaenh.dll",   L"bcrypt.dll",  L"ncrypt.dll",
-    L"dnsapi.dll",  L"iphlpapi.dll", L"mpr.dll",     L"netapi32.dll", L"userenv.dll",
-    L"winhttp.dll", L"urlmon.dll",  L"iertutil.dll", L"version.dll", L"wintrust.dll",
-    L"imagehlp.dll", L"cabinet.dll", L"wininet.dll"};
+// Wine's built-in libraries resolve their delay-loaded imports and their own
+// LoadLibrary calls in the old order even after SetDefaultDllDirectories
+// (measured: wininet's first HTTPS request took secur32 from beside the
+// program, with WINEDLLOVERRIDES "secur32=n,b"), and so does Windows for
+// everything where SetDefaultDllDirectories is missing. A library already
+// in the process is never searched for again, so every DLL lying in the
+// program's folder under the name of a system library is loaded from the
+// system directory first. A folder without DLLs, the usual case, costs one
+// directory listing and no library at all. The current directory needs no
+// such care: SetDllDirectoryW(L"") takes it out of every search (measured
+// under Wine for the built-in libraries' own loads as well).
+constexpr wchar_t kDllPattern[] = L"*.dll";
+constexpr wchar_t kDllSuffix[] = L".dll";
+constexpr size_t kDllSuffixLength = 4;
 
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
@@ -64,6 +65,36 @@ FARPROC WINAPI DelayLoadHook(unsigned notification, PDelayLoadInfo info) {
   return reinterpret_cast<FARPROC>(LoadSystemLibrary(name.c_str()));
 }
 
+bool HasDllSuffix(const wchar_t* name) {
+  const size_t length = ::wcslen(name);
+  return length > kDllSuffixLength && ::_wcsicmp(name + length - kDllSuffixLength, kDllSuffix) == 0;
+}
+
+// Loads from the system directory every library named like one that lies
+// in `folder` (a full path without the trailing backslash).
+void PreloadSystemCopiesOfLibrariesIn(const std::wstring& folder) {
+  if (folder.empty() || folder.size() + 2 + ::wcslen(kDllPattern) >= MAX_PATH) return;
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW((folder + L"\\" + kDllPattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    // The pattern matches short names too: the long name decides.
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !HasDllSuffix(found.cFileName))
+      continue;
+    LoadSystemLibrary(found.cFileName);  // not a system library: simply not found
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+}
+
+std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::wstring();
+  std::wstring folder(path, length);
+  const size_t slash = folder.find_last_of(L'\\');
+  return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash);
+}
+
 }  // namespace
 
 void GuardLibraryLoading() {
@@ -72,7 +103,7 @@ void GuardLibraryLoading() {
   // Takes the current directory out of the search order (XP SP1 and later).
   if (auto set_directory = Kernel32Entry<SetDllDirectoryFunction>(kSetDllDirectoryW))
     set_directory(L"");
-  for (const wchar_t* name : kPreloadedLibraries) LoadSystemLibrary(name);
+  PreloadSystemCopiesOfLibrariesIn(ProgramFolder());
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {

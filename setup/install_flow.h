@@ -91,7 +91,9 @@ class Installer {
   int32_t result() const { return result_.load(); }
   const std::wstring& installer_data_path() const { return installer_data_path_; }
   const std::wstring& clids_file_path() const { return clids_file_path_; }
-  const std::wstring& installation_id() const { return installation_id_; }
+  // Made on first use, the first report: the random generator's libraries
+  // then load after the download has started. Worker thread only.
+  const std::wstring& installation_id();
 
  private:
   bool StopSignalled() const;
@@ -107,6 +109,7 @@ class Installer {
   std::wstring installer_data_path_;
   std::wstring clids_file_path_;
   std::wstring installation_id_;
+  bool installation_id_made_ = false;
   std::atomic<int32_t> result_;
   ScopedHandle worker_thread_;
   bool stop_wait_ran_out_ = false;

@@ -126,8 +126,15 @@ bool Installer::StopSignalled() const {
   return ::WaitForSingleObject(stop_event_.Get(), 0) == WAIT_OBJECT_0;
 }
 
+const std::wstring& Installer::installation_id() {
+  if (!installation_id_made_) {
+    installation_id_ = Widen(GenerateGuidString());
+    installation_id_made_ = true;
+  }
+  return installation_id_;
+}
+
 void Installer::Run() {
-  installation_id_ = Widen(GenerateGuidString());
   StoreValueInRegistry(registry_values::kLang, Widen(brand_->interface_language()));
   StoreValueInRegistry(registry_values::kInstallerData, installer_data_path_);
   StoreValueInRegistry(registry_values::kClidsFile, clids_file_path_);

@@ -41,7 +41,7 @@ void Installer::ReportStatus(bool success, const std::wstring& url, int32_t atte
                              const std::wstring& redirect_url) {
   if (cancelled()) return;
   const std::wstring report = BuildAttemptReportUrl(
-      Widen(LI_STATUS_ENDPOINT), success, attempt, downloaded, installation_id_,
+      Widen(LI_STATUS_ENDPOINT), success, attempt, downloaded, installation_id(),
       EscapeUrlSegment(url), EscapeUrlSegment(HostOfUrl(redirect_url)),
       EscapeUrlSegment(error_text));
   std::wstring request_error;
@@ -53,7 +53,7 @@ void Installer::ReportStatus(bool success, const std::wstring& url, int32_t atte
 void Installer::ReportInstallationFinished(bool success) {
   const wchar_t* result = FinishedReportResult(cancelled(), success);
   const std::wstring report =
-      BuildFinishedReportUrl(Widen(LI_STATUS_ENDPOINT), installation_id_, result, total_time_,
+      BuildFinishedReportUrl(Widen(LI_STATUS_ENDPOINT), installation_id(), result, total_time_,
                              download_time_, install_time_);
   std::wstring request_error;
   if (!SendRequest(report, &request_error))

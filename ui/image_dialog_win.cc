@@ -67,7 +67,8 @@ void ImageDialog::SizeAndCentre(HWND owner, int width, int height) {
   if (owner && ::IsWindowVisible(owner) && ::GetWindowRect(owner, &rect)) {
     area = Box{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
   } else {
-    MONITORINFO monitor = {sizeof(monitor)};
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
     ::GetMonitorInfoW(::MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor);
     area = Box{monitor.rcWork.left, monitor.rcWork.top, monitor.rcWork.right - monitor.rcWork.left,
                monitor.rcWork.bottom - monitor.rcWork.top};

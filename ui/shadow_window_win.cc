@@ -13,7 +13,8 @@ const wchar_t* ShadowClassName() {
   static wchar_t name[64];
   if (!name[0]) {
     ::wsprintfW(name, L"LiteInstallerShadow_%lu", ::GetCurrentProcessId());
-    WNDCLASSEXW window_class = {sizeof(window_class)};
+    WNDCLASSEXW window_class = {};
+    window_class.cbSize = sizeof(window_class);
     window_class.lpfnWndProc = ::DefWindowProcW;
     window_class.hInstance = ::GetModuleHandleW(nullptr);
     window_class.lpszClassName = name;

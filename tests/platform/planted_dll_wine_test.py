@@ -110,8 +110,8 @@ def check_full_system_paths_without_the_guard_never_load_the_planted_copy(folder
         check_system_paths(loaded)
 
 
-def check_silent_installation_loads_nothing_planted(folder):
-    work = os.path.join(folder.path, "work")
+def silent_installation(folder, installer, cwd=None):
+    work = tempfile.mkdtemp(prefix="work_", dir=folder.path)
     setups = h.make_sample_setups(os.path.join(work, "setups"))
     docroot = os.path.join(work, "docroot")
     target = docroot + h.setup_path()
@@ -123,13 +123,27 @@ def check_silent_installation_loads_nothing_planted(folder):
     env["FAKE_SETUP_RESULT"] = winelib.win_path(record)
     with servers.FileServer(docroot), servers.StatusEndpoint() as status:
         code, _ = winelib.run_command_line('"%s" --silent --send-statistics'
-                                           % winelib.win_path(folder.installer), extra_env=env)
+                                           % winelib.win_path(installer), extra_env=env, cwd=cwd)
         reports = status.wait_for_requests(2)
     markers = folder.markers_run()
     check(markers == [], "markers of a silent installation: %s (exit code %d)" % (markers, code))
     check(code == 0, "exit code %d" % code)
     check(os.path.exists(record), "the setup ran")
     check(len(reports) == 2, "both reports sent: %s" % [r.uri for r in reports])
+
+
+def check_silent_installation_loads_nothing_planted(folder):
+    silent_installation(folder, folder.installer)
+
+
+def check_planted_dlls_in_the_current_directory_are_not_loaded_either(folder):
+    # The installer in a folder of its own, started from the planted one:
+    # the current directory is out of every search, the built-in libraries'
+    # own loads included.
+    elsewhere = tempfile.mkdtemp(prefix="program_", dir=folder.path)
+    installer = os.path.join(elsewhere, "lite_installer.exe")
+    shutil.copyfile(winelib.INSTALLER, installer)
+    silent_installation(folder, installer, cwd=folder.path)
 
 
 def check_interactive_start_loads_nothing_planted(folder):
@@ -152,6 +166,7 @@ def main():
         check_guarded_bare_names_load_only_system_libraries,
         check_full_system_paths_without_the_guard_never_load_the_planted_copy,
         check_silent_installation_loads_nothing_planted,
+        check_planted_dlls_in_the_current_directory_are_not_loaded_either,
         check_interactive_start_loads_nothing_planted,
     ]
     try:

@@ -400,7 +400,8 @@ TEST_F(InstallerTest, AttemptReportCarriesEscapedUrlRedirectHostAndError) {
   std::vector<std::wstring> sent = Messages(L"Installer::Download");
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0], L"Attempt to download module: " + Widen(LI_STATUS_ENDPOINT) +
-                         L"?status=failed&attempt=1&downloaded=5000&ui="
+                         L"?status=failed&attempt=1&downloaded=5000&ui=" +
+                         installer.installation_id() +
                          L"&url=http:%2F%2F127.0.0.1:18080%2Fbrowser%2Ftavrix%2Fbrowser-setup.arc"
                          L"&redirect=mirror.example&error=internet_read-12002");
   // Nothing listens: the failure is logged with the request's own error text.
@@ -415,8 +416,8 @@ TEST_F(InstallerTest, CancelStopsAttemptReportsAndTheFinalOneSaysCancelled) {
   installer.ReportInstallationFinished(false);
   std::vector<std::wstring> sent = Messages(L"Installer::Download");
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0], L"Attempt to download module: " + Widen(LI_STATUS_ENDPOINT) +
-                         L"?ui=&result=cancelled&time=0");
+  EXPECT_EQ(sent[0], L"Attempt to download module: " + Widen(LI_STATUS_ENDPOINT) + L"?ui=" +
+                         installer.installation_id() + L"&result=cancelled&time=0");
   EXPECT_TRUE(HasEntry(L"ERROR", L"Installer::ReportInstallationFinished",
                        L"Cannot report installation status: "));
 }
@@ -426,8 +427,10 @@ TEST_F(InstallerTest, FinalReportOfAFailureWithoutDownloadHasOnlyTheTime) {
   installer.ReportInstallationFinished(false);
   std::vector<std::wstring> sent = Messages(L"Installer::Download");
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0], L"Attempt to download module: " + Widen(LI_STATUS_ENDPOINT) +
-                         L"?ui=&result=failed&time=0");
+  // The id is made by the first report, once for the whole run.
+  ASSERT_EQ(installer.installation_id().size(), 36u);
+  EXPECT_EQ(sent[0], L"Attempt to download module: " + Widen(LI_STATUS_ENDPOINT) + L"?ui=" +
+                         installer.installation_id() + L"&result=failed&time=0");
 }
 
 TEST_F(InstallerTest, ClickStatisticsAppendNameAndValueUnescaped) {

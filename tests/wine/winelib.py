@@ -47,12 +47,14 @@ def host_path(path):
     raise ValueError(path)
 
 
-def run_captured(argv, timeout=120, extra_env=None, check=False):
+def run_captured(argv, timeout=120, extra_env=None, check=False, cwd=None):
     """Runs a program of the prefix with its output in temporary files, not
     pipes: Wine's own services started by a call would otherwise hold the
-    pipes open and the call would never end."""
+    pipes open and the call would never end. `cwd` (a host folder) becomes
+    the program's current directory."""
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        p = subprocess.run(argv, env=env(extra_env), stdout=out, stderr=err, timeout=timeout)
+        p = subprocess.run(argv, env=env(extra_env), stdout=out, stderr=err, timeout=timeout,
+                           cwd=cwd)
         out.seek(0)
         err.seek(0)
         p.stdout = out.read().decode("utf-8", "replace")
@@ -62,19 +64,20 @@ def run_captured(argv, timeout=120, extra_env=None, check=False):
     return p
 
 
-def wine(args, timeout=120, extra_env=None, check=False):
+def wine(args, timeout=120, extra_env=None, check=False, cwd=None):
     """Runs `wine args...`; returns CompletedProcess with text output."""
-    return run_captured(["wine"] + list(args), timeout=timeout, extra_env=extra_env, check=check)
+    return run_captured(["wine"] + list(args), timeout=timeout, extra_env=extra_env, check=check,
+                        cwd=cwd)
 
 
-def run_command_line(command_line, timeout=300, extra_env=None):
+def run_command_line(command_line, timeout=300, extra_env=None, cwd=None):
     """Runs a raw Windows command line through exit_code_runner.exe and returns
     (full exit code, runner process). The text reaches CreateProcessW exactly
     as given (it travels in an environment variable)."""
     runner = os.path.join(BIN, "exit_code_runner.exe")
     extra = dict(extra_env or {})
     extra["LI_RUN_COMMAND_LINE"] = command_line
-    p = wine([runner], timeout=timeout, extra_env=extra)
+    p = wine([runner], timeout=timeout, extra_env=extra, cwd=cwd)
     m = re.search(r"exit=(-?\d+)", p.stdout)
     if not m:
         raise RuntimeError("runner failed: %r %r" % (p.stdout, p.stderr))
