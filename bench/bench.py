@@ -41,7 +41,6 @@ import install_harness as h
 MIB = 1 << 20
 SIZES = {"20 MB": 20 * 1000 * 1000, "200 MB": 200 * 1000 * 1000, "1 GB": 1000 * 1000 * 1000}
 WORK = os.environ.get("LI_BENCH_DIR", "")
-BLOCK = bytes((i * 151 + 11) & 0xFF for i in range(MIB))
 
 
 # --- running Windows programs ------------------------------------------------------------
@@ -156,11 +155,7 @@ def make_file(path, size):
     if os.path.exists(path) and os.path.getsize(path) == size:
         return path
     with open(path, "wb") as f:
-        left = size
-        while left:
-            piece = BLOCK[:min(left, len(BLOCK))]
-            f.write(piece)
-            left -= len(piece)
+        h.write_pattern(f, size, seed=11)
     return path
 
 

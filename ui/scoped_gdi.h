@@ -1,5 +1,6 @@
 // Owners of drawing state: GDI objects deleted, device contexts released or
-// deleted, and every SelectObject undone in the same scope. Windows only.
+// deleted, and every SelectObject undone in the same scope; the header of
+// the bitmaps they draw into. Windows only.
 #pragma once
 
 #include <windows.h>
@@ -28,6 +29,20 @@ struct IconTraits {
   static bool IsValid(Handle h) { return h != nullptr; }
   static void Close(Handle h) { ::DestroyIcon(h); }
 };
+
+// The header of a 32-bit top-down bitmap: what UpdateLayeredWindow reads
+// with its alpha channel, and what GetDIBits hands back row by row from the
+// top.
+inline BITMAPINFO TopDownArgbBitmapInfo(int width, int height) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
 
 using ScopedGdiObject = ScopedGeneric<GdiObjectTraits>;
 using ScopedMemoryDc = ScopedGeneric<MemoryDcTraits>;

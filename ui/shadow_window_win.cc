@@ -47,15 +47,7 @@ HBITMAP RenderShadowBitmap(const ScaledImage& image, int owner_width, int owner_
   const Box shadow = ShadowBox(Box{0, 0, owner_width, owner_height}, margins);
   ScopedMemoryDc memory(::CreateCompatibleDC(nullptr));
   if (!memory.IsValid() || ::GetDeviceCaps(memory.Get(), BITSPIXEL) < 32) return nullptr;
-  // A 32-bit top-down bitmap keeps the alpha channel that
-  // UpdateLayeredWindow reads.
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = shadow.width;
-  info.bmiHeader.biHeight = -shadow.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDownArgbBitmapInfo(shadow.width, shadow.height);
   void* bits = nullptr;
   HBITMAP bitmap = ::CreateDIBSection(memory.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!bitmap) return nullptr;

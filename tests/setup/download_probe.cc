@@ -19,6 +19,7 @@
 //     --escape=TEXT / --host=URL   prints the url_util result and exits
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -148,6 +149,9 @@ int wmain(int argc, wchar_t** argv) {
 
   li::ScopedHandle stop_event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   const DWORD start = ::GetTickCount();
+  // As the installer stops: the flag that the download reads per chunk,
+  // then the event that ends its waits.
+  std::atomic<bool> stop_flag{stop};
   if (stop) ::SetEvent(stop_event.Get());
 
   if (report) {
@@ -178,6 +182,7 @@ int wmain(int argc, wchar_t** argv) {
     uint32_t content_length = 12345;
     li::DownloadStop stop_by;
     stop_by.event = stop_event.Get();
+    stop_by.flag = &stop_flag;
     bool result = li::DownloadUrl(url, sink.get(), &error, &redirect, &content_length, stop_by,
                                   with_observer ? &observer : nullptr);
     Print("result", result);

@@ -98,15 +98,21 @@ def pad_image(image, out, payload_size):
     struct.pack_into("<H", data, pe + 6, count + 1)
     struct.pack_into("<I", data, optional + 56, _align(virtual_address + size, section_alignment))
     data.extend(b"\0" * (raw - len(data)))
-    block = bytes((i * 131 + 7) & 0xFF for i in range(1 << 20))
     with open(out, "wb") as f:
         f.write(data)
-        left = size
-        while left:
-            piece = block[:min(left, len(block))]
-            f.write(piece)
-            left -= len(piece)
+        write_pattern(f, size)
     return out
+
+
+def write_pattern(f, size, seed=7):
+    """Writes `size` bytes of a repeating, not compressible-looking pattern
+    in blocks of 1 MiB: large test files without holding them in memory."""
+    block = bytes((i * 131 + seed) & 0xFF for i in range(1 << 20))
+    left = size
+    while left:
+        piece = block[:min(left, len(block))]
+        f.write(piece)
+        left -= len(piece)
 
 
 def make_large_setup(folder, payload_size, authority=None):

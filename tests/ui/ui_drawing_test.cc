@@ -13,6 +13,7 @@
 #include "resources/ui_resource_ids.h"
 #include "ui/dialog_layout.h"
 #include "ui/scaled_image.h"
+#include "ui/scoped_gdi.h"
 #include "ui/shadow_window.h"
 #include "ui/ui_environment.h"
 
@@ -33,12 +34,7 @@ Pixels Read(HBITMAP bitmap) {
   p.width = info.bmWidth;
   p.height = info.bmHeight;
   p.argb.resize(static_cast<size_t>(p.width) * p.height);
-  BITMAPINFO request = {};
-  request.bmiHeader.biSize = sizeof(request.bmiHeader);
-  request.bmiHeader.biWidth = p.width;
-  request.bmiHeader.biHeight = -p.height;
-  request.bmiHeader.biPlanes = 1;
-  request.bmiHeader.biBitCount = 32;
+  BITMAPINFO request = TopDownArgbBitmapInfo(p.width, p.height);
   HDC screen = ::GetDC(nullptr);
   ::GetDIBits(screen, bitmap, 0, p.height, p.argb.data(), &request, DIB_RGB_COLORS);
   ::ReleaseDC(nullptr, screen);
