@@ -33,9 +33,7 @@ class Display:
 
     def __init__(self, width=1280, height=800):
         self.size = (width, height)
-        self.number = next(n for n in range(91, 200)
-                           if not os.path.exists("/tmp/.X11-unix/X%d" % n)
-                           and not os.path.exists("/tmp/.X%d-lock" % n))
+        self.number = winelib.free_display_number()
         self.name = ":%d" % self.number
         self._processes = []
 

@@ -1,11 +1,36 @@
 """Creates the test run's private Wine prefix (fixture setup) and stops its
-wineserver (fixture cleanup). Only this prefix's wineserver is ever stopped."""
+wineserver (fixture cleanup), with the run's X display. Only this prefix's
+wineserver is ever stopped."""
 import os
 import shutil
+import signal
 import subprocess
 import sys
 
 import winelib
+
+
+def start_display():
+    """Xvfb for every window of the run, started before the prefix's desktop."""
+    number = winelib.free_display_number()
+    xvfb = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "1280x800x24", "-nolisten",
+                             "tcp", "-noreset"], stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, start_new_session=True)
+    if not winelib.wait_for(lambda: os.path.exists("/tmp/.X11-unix/X%d" % number), 10):
+        raise RuntimeError("Xvfb did not start on :%d" % number)
+    with open(winelib.DISPLAY_FILE, "w") as f:
+        f.write(":%d %d\n" % (number, xvfb.pid))
+
+
+def stop_display():
+    display = winelib.prefix_display()
+    if display:
+        try:
+            os.kill(display[1], signal.SIGTERM)
+        except OSError:
+            pass
+    if os.path.exists(winelib.DISPLAY_FILE):
+        os.remove(winelib.DISPLAY_FILE)
 
 
 def setup():
@@ -13,6 +38,8 @@ def setup():
     if os.path.isdir(prefix):
         winelib.run_captured(["wineserver", "-k"])
         shutil.rmtree(prefix)
+    stop_display()
+    start_display()
     os.makedirs(prefix)
     winelib.run_captured(["wineboot", "-i"], timeout=300, check=True)
     winelib.run_captured(["wineserver", "-w"], timeout=300)
@@ -26,6 +53,7 @@ def setup():
 
 def stop():
     winelib.run_captured(["wineserver", "-k"])
+    stop_display()
 
 
 if __name__ == "__main__":

@@ -19,6 +19,30 @@ INSTALLER = os.path.join(BIN, "lite_installer.exe")
 REG_KEY = r"HKCU\Software\Tavrix\TavrixBrowser"
 
 
+# The run's own X display (made by prefix.py with the prefix): every Wine
+# process of the tests gets it unless the test gives its own. A process that
+# creates a window without any display makes the prefix's desktop fall back
+# to no display at all, for every later process the persistent wineserver
+# serves (measured: the dialog then fails at once on a display too).
+DISPLAY_FILE = PREFIX + ".display" if PREFIX else ""
+
+
+def free_display_number():
+    return next(n for n in range(91, 200)
+                if not os.path.exists("/tmp/.X11-unix/X%d" % n)
+                and not os.path.exists("/tmp/.X%d-lock" % n))
+
+
+def prefix_display():
+    """(name, Xvfb pid) of the run's display, or None."""
+    try:
+        with open(DISPLAY_FILE) as f:
+            name, pid = f.read().split()
+        return name, int(pid)
+    except (OSError, ValueError):
+        return None
+
+
 def env(extra=None):
     e = dict(os.environ)
     e.update({
@@ -28,6 +52,9 @@ def env(extra=None):
         "WINEDLLOVERRIDES": "mscoree,mshtml=",
     })
     e.pop("DISPLAY", None)
+    display = prefix_display()
+    if display:
+        e["DISPLAY"] = display[0]
     if extra:
         e.update(extra)
     return e
