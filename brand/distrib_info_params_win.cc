@@ -8,6 +8,7 @@
 #include "brand/distrib_block.h"
 #include "brand/distrib_params_text.h"
 #include "platform/file_bytes.h"
+#include "platform/path_util.h"
 #include "installer/command_line.h"
 #include "installer/registry_values.h"
 #include "platform/path_util.h"
@@ -56,12 +57,7 @@ void DistribInfoParams::StoreParams(const std::string& params) {
   StoreValueInRegistry(registry_values::kDistribInfoParams, Widen(params));
 }
 
-std::wstring DistribInfoParams::ModulePath() const {
-  wchar_t buffer[MAX_PATH];
-  DWORD n = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return std::wstring();
-  return std::wstring(buffer, n);
-}
+std::wstring DistribInfoParams::ModulePath() const { return GetProgramPath(); }
 
 bool DistribInfoParams::Load(const CommandLine& command_line) {
   language_.clear();

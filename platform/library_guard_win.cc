@@ -12,6 +12,8 @@
 #include <cwchar>
 #include <string>
 
+#include "platform/path_util.h"
+
 namespace lite_installer {
 namespace {
 
@@ -71,11 +73,15 @@ bool HasDllSuffix(const wchar_t* name) {
 }
 
 // Loads from the system directory every library named like one that lies
-// in `folder` (a full path without the trailing backslash).
-void PreloadSystemCopiesOfLibrariesIn(const std::wstring& folder) {
-  if (folder.empty() || folder.size() + 2 + ::wcslen(kDllPattern) >= MAX_PATH) return;
+// in the folder of the program at `program_path`.
+void PreloadSystemCopiesOfLibrariesBeside(const std::wstring& program_path) {
+  if (program_path.empty()) return;
+  std::wstring pattern = GetDirectoryPart(program_path);
+  if (pattern.back() != L'\\') pattern += L'\\';
+  pattern += kDllPattern;
+  if (pattern.size() >= MAX_PATH) return;
   WIN32_FIND_DATAW found;
-  HANDLE search = ::FindFirstFileW((folder + L"\\" + kDllPattern).c_str(), &found);
+  HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     // The pattern matches short names too: the long name decides.
@@ -86,15 +92,6 @@ void PreloadSystemCopiesOfLibrariesIn(const std::wstring& folder) {
   ::FindClose(search);
 }
 
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::wstring();
-  std::wstring folder(path, length);
-  const size_t slash = folder.find_last_of(L'\\');
-  return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash);
-}
-
 }  // namespace
 
 void GuardLibraryLoading() {
@@ -103,7 +100,7 @@ void GuardLibraryLoading() {
   // Takes the current directory out of the search order (XP SP1 and later).
   if (auto set_directory = Kernel32Entry<SetDllDirectoryFunction>(kSetDllDirectoryW))
     set_directory(L"");
-  PreloadSystemCopiesOfLibrariesIn(ProgramFolder());
+  PreloadSystemCopiesOfLibrariesBeside(GetProgramPath());
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {

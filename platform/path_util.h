@@ -1,5 +1,6 @@
 // Path helpers: the directory part of a path (portable), existence, the
-// current directory and the temporary directory (Windows).
+// current directory, the program's path and the temporary directory
+// (Windows).
 #pragma once
 
 #include <string>
@@ -15,6 +16,10 @@ bool PathExists(const std::wstring& path);
 // The current directory without trailing separators; false when the system
 // call fails or needs more than 260 characters.
 bool GetCurrentDirectoryPath(std::wstring* directory);
+
+// The running program's full path (GetModuleFileNameW); empty when the
+// call fails or the path needs 260 characters or more.
+std::wstring GetProgramPath();
 
 // The user's temporary directory as GetTempPathW gives it, ending in a
 // backslash; empty when the call fails or needs 260 characters or more (the

@@ -19,6 +19,13 @@ bool GetCurrentDirectoryPath(std::wstring* directory) {
   return true;
 }
 
+std::wstring GetProgramPath() {
+  wchar_t buffer[MAX_PATH];
+  DWORD n = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return std::wstring();
+  return std::wstring(buffer, n);
+}
+
 std::wstring GetTemporaryDirectoryPath() {
   wchar_t buffer[MAX_PATH];
   DWORD n = ::GetTempPathW(MAX_PATH, buffer);

@@ -38,11 +38,7 @@ class Display:
         self._processes = []
 
     def __enter__(self):
-        self._processes.append(subprocess.Popen(
-            ["Xvfb", self.name, "-screen", "0", "%dx%dx24" % self.size, "-nolisten", "tcp",
-             "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        if not winelib.wait_for(lambda: os.path.exists("/tmp/.X11-unix/X%d" % self.number), 10):
-            raise RuntimeError("Xvfb did not start on " + self.name)
+        self._processes.append(winelib.start_xvfb(self.number, *self.size))
         self._processes.append(subprocess.Popen(["xcompmgr"], env=self.env(),
                                                 stdout=subprocess.DEVNULL,
                                                 stderr=subprocess.DEVNULL))

@@ -13,11 +13,7 @@ import winelib
 def start_display():
     """Xvfb for every window of the run, started before the prefix's desktop."""
     number = winelib.free_display_number()
-    xvfb = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "1280x800x24", "-nolisten",
-                             "tcp", "-noreset"], stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL, start_new_session=True)
-    if not winelib.wait_for(lambda: os.path.exists("/tmp/.X11-unix/X%d" % number), 10):
-        raise RuntimeError("Xvfb did not start on :%d" % number)
+    xvfb = winelib.start_xvfb(number, start_new_session=True)
     with open(winelib.DISPLAY_FILE, "w") as f:
         f.write(":%d %d\n" % (number, xvfb.pid))
 

@@ -33,6 +33,17 @@ def free_display_number():
                 and not os.path.exists("/tmp/.X%d-lock" % n))
 
 
+def start_xvfb(number, width=1280, height=800, **popen_args):
+    """Xvfb (-noreset, 24-bit) on display `number`, once its socket exists."""
+    xvfb = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "%dx%dx24" % (width, height),
+                             "-nolisten", "tcp", "-noreset"], stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, **popen_args)
+    if not wait_for(lambda: os.path.exists("/tmp/.X11-unix/X%d" % number), 10):
+        xvfb.kill()
+        raise RuntimeError("Xvfb did not start on :%d" % number)
+    return xvfb
+
+
 def prefix_display():
     """(name, Xvfb pid) of the run's display, or None."""
     try:
