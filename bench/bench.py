@@ -33,10 +33,7 @@ import tempfile
 import threading
 import time
 
-import winelib
-import prefix
-import servers
-import install_harness as h
+from support import install_harness as h, prefix, servers, winelib
 
 MIB = 1 << 20
 SIZES = {"20 MB": 20 * 1000 * 1000, "200 MB": 200 * 1000 * 1000, "1 GB": 1000 * 1000 * 1000}
@@ -282,7 +279,7 @@ def bench_memory(report, sizes, turns, installer, probe):
 
 
 def servers_pki(folder):
-    import pki
+    from support import pki
     return pki.make_pki(os.path.join(folder, "pki"))
 
 

@@ -23,6 +23,6 @@ export LI_WINEPREFIX="$root/build/bench/wineprefix"
 export LI_WIN_BUILD_DIR="$win_build"
 export LI_HOST_BUILD_DIR="$root/build/bench"
 export LI_SOURCE_DIR="$root"
-export PYTHONPATH="$root/tests/wine:$root/tests/servers:$root/tests/support:$root/tests/setup:$root/tests/pki"
+export PYTHONPATH="$root/tests"
 export PYTHONDONTWRITEBYTECODE=1
 exec python3 "$root/bench/bench.py" "$@"

@@ -14,19 +14,14 @@ import shutil
 import subprocess
 import sys
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DEMO = os.path.join(ROOT, "build", "demo")
 os.environ.setdefault("LI_WINEPREFIX", os.path.join(DEMO, "wineprefix"))
 os.environ.setdefault("LI_WIN_BUILD_DIR", os.path.join(ROOT, "build", "win"))
 os.environ.setdefault("LI_HOST_BUILD_DIR", os.path.join(ROOT, "build", "host"))
 os.environ.setdefault("LI_SOURCE_DIR", ROOT)
-sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
-sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-import winelib  # noqa: E402
-import install_harness as h  # noqa: E402
-from install_harness import servers  # noqa: E402
+from support import install_harness as h, servers, winelib  # noqa: E402
 
 
 def section(title):
@@ -53,7 +48,7 @@ def run_dialog(work):
     """The way a user installs: no switches, the dialog on Xvfb; Install is
     pressed by a real click, the fake setup reports its steps, and each
     screen is saved into build/demo."""
-    import dialog_harness as d
+    from support import dialog_harness as d
     d.prepare_prefix()
     posts = "wait:1000,install:5,wait:1500,install:6,wait:1500,import:50:2,wait:1500"
     with d.Display() as display:

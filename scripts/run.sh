@@ -7,4 +7,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 ./scripts/build.sh
-exec python3 tests/setup/demo_install.py "$@"
+PYTHONPATH="$(pwd)/tests" exec python3 scripts/demo_install.py "$@"

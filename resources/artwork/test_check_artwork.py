@@ -13,7 +13,6 @@ import tempfile
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
 sys.dont_write_bytecode = True   # leave no cache beside the sources
 
 from PIL import Image, PngImagePlugin  # noqa: E402

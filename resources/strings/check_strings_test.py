@@ -10,13 +10,11 @@ import re
 import shutil
 import struct
 import subprocess
-import sys
 import tempfile
 import unicodedata
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
 
 import check_strings  # noqa: E402
 

@@ -11,8 +11,9 @@ so the region is set under the same LC_ALL as the run. "Nation" -1 gives no
 region at all (GetUserGeoID returns GEOID_NOT_AVAILABLE)."""
 import os
 
-import winelib
-from brand_wine import AUTODETECT, expect, log_entries, texts
+from support import checks, winelib
+from support.brand_wine import AUTODETECT, log_entries, texts
+from support.checks import check
 
 GEO_KEY = r"HKCU\Control Panel\International\Geo"
 PROBE = os.path.join(winelib.BIN, "brand_config_probe.exe")
@@ -54,61 +55,61 @@ def check_region_and_language_pick_the_brand():
     ]
     for region, locale, brand, brand_id, language in cases:
         values, log = probe(region, locale, "--brand-name=auto")
-        expect(values["region"] == region, (region, values))
-        expect(texts(log, AUTODETECT)[0] == "User region: " + region, texts(log, AUTODETECT))
-        expect(texts(log, AUTODETECT)[2] == "Detected brand-name: " + brand,
+        check(values["region"] == region, (region, values))
+        check(texts(log, AUTODETECT)[0] == "User region: " + region, texts(log, AUTODETECT))
+        check(texts(log, AUTODETECT)[2] == "Detected brand-name: " + brand,
                (region, locale, texts(log, AUTODETECT)))
-        expect("Fetching autodetected %s package" % brand.upper()
+        check("Fetching autodetected %s package" % brand.upper()
                in texts(log, "BrandPackageInfo::GetInfoFromResources"), log)
-        expect(values["brand_id"] == brand_id and values["language"] == language,
+        check(values["brand_id"] == brand_id and values["language"] == language,
                (region, locale, values))
 
 
 def check_no_region_falls_to_the_language_rows():
     values, log = probe(None, "ru_RU.UTF-8", "--brand-name=auto")
-    expect(values["region"] == "", values)
-    expect(texts(log, AUTODETECT) == ["User region: ", "User locale: ru",
+    check(values["region"] == "", values)
+    check(texts(log, AUTODETECT) == ["User region: ", "User locale: ru",
                                       "Detected brand-name: tavrix"], texts(log, AUTODETECT))
     # There is no BRAND_TAVRIX package: the default one is used.
     lines = texts(log, "BrandPackageInfo::GetInfoFromResources")
-    expect(lines[1:3] == ["Fetching autodetected TAVRIX package", "Fetching default package"],
+    check(lines[1:3] == ["Fetching autodetected TAVRIX package", "Fetching default package"],
            lines)
-    expect(values["brand_id"] == "tavrix" and values["language_id"] == "1049", values)
+    check(values["brand_id"] == "tavrix" and values["language_id"] == "1049", values)
 
 
 def check_unmatched_region_and_language_use_the_default():
     _, log = probe("DE", "de_DE.UTF-8", "--brand-name=auto")
-    expect(texts(log, AUTODETECT) == ["User region: DE", "User locale: de",
+    check(texts(log, AUTODETECT) == ["User region: DE", "User locale: de",
                                       "Didn't found brand-name. Use default: tavrix"],
            texts(log, AUTODETECT))
 
 
 def check_int_brand_speaks_the_users_language():
     values, _ = probe("DE", "fr_FR.UTF-8", "--brand-name=int")
-    expect(values["brand_id"] == "int" and values["language"] == "fr"
+    check(values["brand_id"] == "int" and values["language"] == "fr"
            and values["language_id"] == "1036", values)
     # Autodetection switched off in the package keeps its language.
     values, _ = probe("DE", "fr_FR.UTF-8", "--brand-name=int_fixed")
-    expect(values["brand_id"] == "int" and values["language"] == "ru", values)
+    check(values["brand_id"] == "int" and values["language"] == "ru", values)
     # A distribution language wins over both.
     values, _ = probe("DE", "fr_FR.UTF-8", "--brand-name=int", "--distr-info-params=lang=de")
-    expect(values["language"] == "de" and values["language_id"] == "1031", values)
+    check(values["language"] == "de" and values["language_id"] == "1031", values)
 
 
 def check_language_outside_the_table_takes_the_brands():
     values, _ = probe("DE", "pl_PL.UTF-8", "--brand-name=tb")
-    expect(values["user_language_id"] == "1045", values)
-    expect(values["language"] == "tr" and values["language_id"] == "1055", values)
+    check(values["user_language_id"] == "1045", values)
+    check(values["language"] == "tr" and values["language_id"] == "1055", values)
 
 
 def main():
     original = query_nation()
     try:
-        check_region_and_language_pick_the_brand()
-        check_no_region_falls_to_the_language_rows()
-        check_unmatched_region_and_language_use_the_default()
-        check_int_brand_speaks_the_users_language()
-        check_language_outside_the_table_takes_the_brands()
+        return checks.run([check_region_and_language_pick_the_brand,
+                           check_no_region_falls_to_the_language_rows,
+                           check_unmatched_region_and_language_use_the_default,
+                           check_int_brand_speaks_the_users_language,
+                           check_language_outside_the_table_takes_the_brands])
     finally:
         # Under the run's own locale again, so that Wine keeps the value.
         winelib.wine(["cmd", "/c", "exit"])
@@ -119,8 +120,7 @@ def main():
             path = os.path.join(winelib.temp_dir(), name)
             if os.path.exists(path):
                 os.remove(path)
-    print("brand autodetection: ok")
 
 
 if __name__ == "__main__":
-    main()
+    raise SystemExit(main())

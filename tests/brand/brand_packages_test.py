@@ -6,8 +6,9 @@ of distribution parameters given on the command line."""
 import json
 import os
 
-import winelib
-from brand_wine import (AUTODETECT, default_config, default_package_size, expect, run, texts)
+from support import checks, winelib
+from support.brand_wine import AUTODETECT, default_config, default_package_size, run, texts
+from support.checks import check
 
 GET_INFO = "BrandPackageInfo::GetInfo"
 RESOURCES = "BrandPackageInfo::GetInfoFromResources"
@@ -20,80 +21,80 @@ def check_default_run():
     if os.path.exists(partner_copy):
         os.remove(partner_copy)
     code, log = run()
-    expect(code == 400, "exit code %d" % code)
+    check(code == 400, "exit code %d" % code)
     temp = winelib.win_temp_dir()
     setup_url = default_config()["setup_url"]
-    expect(texts(log, GET_INFO) == ["Brand package path: %sBrandFile" % temp,
+    check(texts(log, GET_INFO) == ["Brand package path: %sBrandFile" % temp,
                                     "Partner package path: %sPartnerFile" % temp],
            texts(log, GET_INFO))
     resources = [(e[0], e[2]) for e in log if e[1] == RESOURCES]
-    expect(resources == [
+    check(resources == [
         ("WARNING", "Partner package is empty."),
         ("INFO", "Fetching default package"),
         ("INFO", "Extract Brand package: %sBrandFile [%dB]" % (temp, default_package_size())),
     ], resources)
-    expect(texts(log, BRAND_INFO) == [
+    check(texts(log, BRAND_INFO) == [
         "Brand id: tavrix", "Brand name: ", "Setup url: " + setup_url, "Default language: ru",
         "Show international title: 0", "Send browser's statistics: 1",
         "Make browser default after import: 1", "Autodetect language: 1"], texts(log, BRAND_INFO))
-    expect(texts(log, DEFAULTS) == [
+    check(texts(log, DEFAULTS) == [
         "Default language: ru", "Brand id: tavrix", "Setup url: " + setup_url,
         "Show international title: 0", "Send browser's statistics: 1",
         "Make browser default after import: 1", "Autodetect language: 1"], texts(log, DEFAULTS))
     # The configuration is settled before the installation starts.
     functions = [e[1] for e in log]
     main = [e[2] for e in log if e[1] == "wWinMain"]
-    expect(functions.index(GET_INFO) > functions.index("wWinMain")
+    check(functions.index(GET_INFO) > functions.index("wWinMain")
            and main.index("Installing in silent mode.") > 2, main)
     last_brand_line = max(i for i, f in enumerate(functions) if f == DEFAULTS)
     silent_line = next(i for i, e in enumerate(log) if e[2] == "Installing in silent mode.")
-    expect(last_brand_line < silent_line, "defaults logged after the installation started")
+    check(last_brand_line < silent_line, "defaults logged after the installation started")
     # The package copy for the setup is the resource itself.
     with open(os.path.join(winelib.temp_dir(), "BrandFile"), "rb") as f:
         copy = f.read()
     with open(os.path.join(winelib.WIN_BUILD, "generated", "packages", "default_brand.cab"),
               "rb") as f:
-        expect(copy == f.read(), "BrandFile differs from the built-in package")
-    expect(not os.path.exists(partner_copy), "a partner package was written")
+        check(copy == f.read(), "BrandFile differs from the built-in package")
+    check(not os.path.exists(partner_copy), "a partner package was written")
 
 
 def check_default_package_matches_the_deployment():
     config = default_config()
-    expect(config["brand_id"] == "tavrix" and config["languages"] == {"interface": "ru"}, config)
-    expect("brand_name" not in config and "install" not in config, config)
-    expect(config["setup_url"].endswith("/browser/tavrix/browser-setup.arc"), config)
-    expect(config["license_url"].endswith("/browser_agreement/"), config)
-    expect(config["conf_policy_url"].endswith("/confidential/"), config)
+    check(config["brand_id"] == "tavrix" and config["languages"] == {"interface": "ru"}, config)
+    check("brand_name" not in config and "install" not in config, config)
+    check(config["setup_url"].endswith("/browser/tavrix/browser-setup.arc"), config)
+    check(config["license_url"].endswith("/browser_agreement/"), config)
+    check(config["conf_policy_url"].endswith("/confidential/"), config)
 
 
 def check_autodetected_brand_name():
     # The prefix's default region and language (US, English) match no row.
     _, log = run("--brand-name=auto")
     detection = texts(log, AUTODETECT)
-    expect(len(detection) == 3 and detection[0].startswith("User region: ")
+    check(len(detection) == 3 and detection[0].startswith("User region: ")
            and detection[1].startswith("User locale: "), detection)
     lines = texts(log, RESOURCES)
     if detection[2].startswith("Detected brand-name: "):
         name = detection[2][len("Detected brand-name: "):]
     else:
-        expect(detection[2] == "Didn't found brand-name. Use default: tavrix", detection)
+        check(detection[2] == "Didn't found brand-name. Use default: tavrix", detection)
         name = "tavrix"
-    expect(lines[1:3] == ["Fetching autodetected %s package" % name.upper(),
+    check(lines[1:3] == ["Fetching autodetected %s package" % name.upper(),
                           "Fetching default package"], lines)
 
 
 def check_capitalised_auto_is_a_brand_name():
     _, log = run("--brand-name=Auto")
-    expect(texts(log, AUTODETECT) == [], texts(log, AUTODETECT))
-    expect(texts(log, RESOURCES)[1:3] == ["Fetching definedAuto package",
+    check(texts(log, AUTODETECT) == [], texts(log, AUTODETECT))
+    check(texts(log, RESOURCES)[1:3] == ["Fetching definedAuto package",
                                           "Fetching default package"], texts(log, RESOURCES))
 
 
 def check_defined_brand_name_without_its_package():
     _, log = run("--brand-name=ua_ru")
-    expect(texts(log, RESOURCES)[1:3] == ["Fetching definedua_ru package",
+    check(texts(log, RESOURCES)[1:3] == ["Fetching definedua_ru package",
                                           "Fetching default package"], texts(log, RESOURCES))
-    expect(texts(log, DEFAULTS)[1] == "Brand id: tavrix", texts(log, DEFAULTS))
+    check(texts(log, DEFAULTS)[1] == "Brand id: tavrix", texts(log, DEFAULTS))
 
 
 def check_distribution_language_from_the_switch():
@@ -101,24 +102,22 @@ def check_distribution_language_from_the_switch():
     if os.path.exists(distrib_info):
         os.remove(distrib_info)
     _, log = run("--distr-info-params=lang=de&x=1")
-    expect(texts(log, DEFAULTS)[0] == "Default language: de", texts(log, DEFAULTS))
+    check(texts(log, DEFAULTS)[0] == "Default language: de", texts(log, DEFAULTS))
     with open(distrib_info, "rb") as f:
-        expect(json.loads(f.read()) == {"lang": "de", "x": "1"}, "distrib_info")
+        check(json.loads(f.read()) == {"lang": "de", "x": "1"}, "distrib_info")
     stored = winelib.reg_query("DistribInfoParams")
-    expect(stored == ("REG_SZ", "lang=de&x=1"), stored)
+    check(stored == ("REG_SZ", "lang=de&x=1"), stored)
 
 
 def main():
     winelib.reg_delete_key()
-    check_default_package_matches_the_deployment()
-    check_default_run()
-    check_autodetected_brand_name()
-    check_capitalised_auto_is_a_brand_name()
-    check_defined_brand_name_without_its_package()
-    check_distribution_language_from_the_switch()
+    status = checks.run([check_default_package_matches_the_deployment, check_default_run,
+                         check_autodetected_brand_name, check_capitalised_auto_is_a_brand_name,
+                         check_defined_brand_name_without_its_package,
+                         check_distribution_language_from_the_switch])
     winelib.reg_delete_key()
-    print("brand packages: ok")
+    return status
 
 
 if __name__ == "__main__":
-    main()
+    raise SystemExit(main())

@@ -10,8 +10,9 @@ import os
 import struct
 import subprocess
 
-import winelib
-from brand_wine import expect, run, scratch, texts
+from support import checks, winelib
+from support.brand_wine import run, scratch, texts
+from support.checks import check
 
 STAMP = os.path.join(winelib.HOST_BUILD, "tools", "distrib_stamp")
 PARAMS = "banerid=77&download_date=2026%2D12%2D09&lang=tr"
@@ -35,11 +36,11 @@ def stamp(signed, cert, params, name):
     out = scratch(name)
     subprocess.run([STAMP, "stamp", signed, out, params], check=True)
     read = subprocess.run([STAMP, "read", out], check=True, capture_output=True, text=True)
-    expect(read.stdout == params + "\n", read.stdout)
+    check(read.stdout == params + "\n", read.stdout)
     # The block lies outside what the signature covers.
     verify = subprocess.run(["osslsigncode", "verify", "-CAfile", cert, "-in", out],
                             capture_output=True, text=True)
-    expect(verify.returncode == 0, verify.stdout + verify.stderr)
+    check(verify.returncode == 0, verify.stdout + verify.stderr)
     return out
 
 
@@ -48,7 +49,7 @@ def run_copy(program, *switches):
         os.remove(DISTRIB_INFO)
     winelib.reg_delete_key()
     code, log = run(*switches, program=program)
-    expect(code == 400, "exit code %d" % code)
+    check(code == 400, "exit code %d" % code)
     language = texts(log, "BrandPackageInfo::SetDefaults")[0]
     info = None
     if os.path.exists(DISTRIB_INFO):
@@ -57,21 +58,21 @@ def run_copy(program, *switches):
     return language, info, winelib.reg_query("DistribInfoParams")
 
 
-def check_stamped_installer_yields_its_parameters(stamped):
+def check_stamped_installer_yields_its_parameters(signed, stamped):
     language, info, stored = run_copy(stamped)
-    expect(language == "Default language: tr", language)
-    expect(info == {"banerid": "77", "download_date": "2026%2D12%2D09", "lang": "tr"}, info)
-    expect(stored == ("REG_SZ", PARAMS), stored)
+    check(language == "Default language: tr", language)
+    check(info == {"banerid": "77", "download_date": "2026%2D12%2D09", "lang": "tr"}, info)
+    check(stored == ("REG_SZ", PARAMS), stored)
 
 
-def check_installers_without_a_block_yield_nothing(signed):
+def check_installers_without_a_block_yield_nothing(signed, stamped):
     for program in (winelib.INSTALLER, signed):
         language, info, stored = run_copy(program)
-        expect(language == "Default language: ru" and info is None and stored is None,
+        check(language == "Default language: ru" and info is None and stored is None,
                (program, language, info, stored))
 
 
-def check_block_longer_than_the_file_yields_nothing(stamped):
+def check_block_longer_than_the_file_yields_nothing(signed, stamped):
     with open(stamped, "rb") as f:
         image = bytearray(f.read())
     marker = image.rfind(b"Txct")
@@ -81,32 +82,31 @@ def check_block_longer_than_the_file_yields_nothing(stamped):
     with open(damaged, "wb") as f:
         f.write(image)
     language, info, stored = run_copy(damaged)
-    expect(language == "Default language: ru" and info is None and stored is None,
+    check(language == "Default language: ru" and info is None and stored is None,
            (language, info, stored))
 
 
-def check_switch_wins_only_when_not_empty(stamped):
+def check_switch_wins_only_when_not_empty(signed, stamped):
     language, info, stored = run_copy(stamped, '--distr-info-params="lang=uk&s=1"')
-    expect(language == "Default language: uk" and info == {"lang": "uk", "s": "1"}, (language, info))
-    expect(stored == ("REG_SZ", "lang=uk&s=1"), stored)
+    check(language == "Default language: uk" and info == {"lang": "uk", "s": "1"}, (language, info))
+    check(stored == ("REG_SZ", "lang=uk&s=1"), stored)
     language, info, _ = run_copy(stamped, "--distr-info-params=")
-    expect(language == "Default language: tr" and info["banerid"] == "77", (language, info))
+    check(language == "Default language: tr" and info["banerid"] == "77", (language, info))
 
 
 def main():
     signed, cert = make_signed_copy()
     stamped = stamp(signed, cert, PARAMS, "stamped.exe")
     try:
-        check_stamped_installer_yields_its_parameters(stamped)
-        check_installers_without_a_block_yield_nothing(signed)
-        check_block_longer_than_the_file_yields_nothing(stamped)
-        check_switch_wins_only_when_not_empty(stamped)
+        return checks.run([check_stamped_installer_yields_its_parameters,
+                           check_installers_without_a_block_yield_nothing,
+                           check_block_longer_than_the_file_yields_nothing,
+                           check_switch_wins_only_when_not_empty], signed, stamped)
     finally:
         winelib.reg_delete_key()
         if os.path.exists(DISTRIB_INFO):
             os.remove(DISTRIB_INFO)
-    print("distribution block: ok")
 
 
 if __name__ == "__main__":
-    main()
+    raise SystemExit(main())

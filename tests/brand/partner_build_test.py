@@ -7,8 +7,9 @@ import os
 import re
 import subprocess
 
-import winelib
-from brand_wine import expect, run, texts
+from support import checks, winelib
+from support.brand_wine import run, texts
+from support.checks import check
 
 BUILD = os.path.join(winelib.HOST_BUILD, "partner_build")
 DATA = os.path.join(winelib.SOURCE, "tests", "brand", "data")
@@ -51,45 +52,44 @@ def check_partner_package_comes_first_and_wins(installer):
     temp = winelib.win_temp_dir()
     partner_size = os.path.getsize(os.path.join(PACKAGES, "partner.cab"))
     lines = texts(log, RESOURCES)
-    expect(lines[0] == "Extract Partner package: %sPartnerFile [%dB]" % (temp, partner_size), lines)
-    expect(lines[1] == "Fetching default package", lines)
+    check(lines[0] == "Extract Partner package: %sPartnerFile [%dB]" % (temp, partner_size), lines)
+    check(lines[1] == "Fetching default package", lines)
     defaults = texts(log, DEFAULTS)
-    expect(defaults[1] == "Brand id: tavrix", defaults)
-    expect(defaults[4:6] == ["Send browser's statistics: 0",
+    check(defaults[1] == "Brand id: tavrix", defaults)
+    check(defaults[4:6] == ["Send browser's statistics: 0",
                              "Make browser default after import: 0"], defaults)
     with open(os.path.join(winelib.temp_dir(), "PartnerFile"), "rb") as f, \
             open(os.path.join(PACKAGES, "partner.cab"), "rb") as g:
-        expect(f.read() == g.read(), "PartnerFile differs from the partner package")
+        check(f.read() == g.read(), "PartnerFile differs from the partner package")
     stored = winelib.reg_query("PartnerFile")
-    expect(stored == ("REG_SZ", temp + "PartnerFile"), stored)
+    check(stored == ("REG_SZ", temp + "PartnerFile"), stored)
 
 
 def check_named_brand_packages(installer):
     _, log = run("--brand-name=ua_uk", program=installer)
-    expect(texts(log, RESOURCES)[1:3] == [
+    check(texts(log, RESOURCES)[1:3] == [
         "Fetching definedua_uk package",
         "Extract Brand package: %sBrandFile [%dB]" % (
             winelib.win_temp_dir(), os.path.getsize(os.path.join(PACKAGES, "brand_UA_UK.cab")))],
         texts(log, RESOURCES))
     defaults = texts(log, DEFAULTS)
-    expect(defaults[:2] == ["Default language: uk", "Brand id: ua"], defaults)
+    check(defaults[:2] == ["Default language: uk", "Brand id: ua"], defaults)
     _, log = run("--brand-name=tb", program=installer)
-    expect(texts(log, DEFAULTS)[1] == "Brand id: tb", texts(log, DEFAULTS))
+    check(texts(log, DEFAULTS)[1] == "Brand id: tb", texts(log, DEFAULTS))
 
 
 def main():
     installer = build()
     try:
-        check_partner_package_comes_first_and_wins(installer)
-        check_named_brand_packages(installer)
+        return checks.run([check_partner_package_comes_first_and_wins, check_named_brand_packages],
+                          installer)
     finally:
         winelib.reg_delete_key()
         for name in ("BrandFile", "PartnerFile"):
             path = os.path.join(winelib.temp_dir(), name)
             if os.path.exists(path):
                 os.remove(path)
-    print("partner build: ok")
 
 
 if __name__ == "__main__":
-    main()
+    raise SystemExit(main())

@@ -13,6 +13,8 @@ import re
 import subprocess
 import sys
 
+from support import checks
+
 # DLLs that every supported Windows (XP to 10) has in its system folder.
 SYSTEM_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
@@ -27,16 +29,14 @@ STARTUP_DLLS = {"kernel32.dll", "msvcrt.dll"}
 RUNTIME_DLL = re.compile(r"^(libgcc|libstdc\+\+|libwinpthread|libssp|libjansson|mingwm)", re.I)
 
 
-def main(exe):
+def check_executable_image():
+    exe = sys.argv[1]
     objdump = os.environ.get("LI_OBJDUMP", "i686-w64-mingw32-objdump")
     p = subprocess.run([objdump, "-p", exe], capture_output=True, text=True, check=True)
     head = subprocess.run([objdump, "-f", exe], capture_output=True, text=True, check=True)
     failures = []
-    checks = []
 
     def expect(condition, what):
-        print(("PASS " if condition else "FAIL ") + what)
-        checks.append(what)
         if not condition:
             failures.append(what)
 
@@ -69,9 +69,8 @@ def main(exe):
         expect(guid in data, "manifest: supported OS Windows " + name)
     rsrc = subprocess.run([objdump, "-h", exe], capture_output=True, text=True, check=True)
     expect(".rsrc" in rsrc.stdout, "has a resource section")
-    print("%d passed, %d failed" % (len(checks) - len(failures), len(failures)))
-    return 1 if failures else 0
+    checks.check(not failures, "\n".join(failures))
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1]))
+    sys.exit(checks.run([check_executable_image]))

@@ -7,8 +7,7 @@ import datetime
 import os
 import sys
 
-import installer_log
-import winelib
+from support import checks, installer_log, winelib
 
 START_LINES = [
     "-------------------------------------- Start install.",
@@ -91,4 +90,4 @@ CHECKS = [
 
 
 if __name__ == "__main__":
-    sys.exit(winelib.run_checks(CHECKS))
+    sys.exit(checks.run(CHECKS))

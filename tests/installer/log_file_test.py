@@ -7,8 +7,7 @@ import re
 import subprocess
 import sys
 
-import installer_log
-import winelib
+from support import checks, installer_log, winelib
 
 WRITER = os.path.join(winelib.BIN, "log_writer.exe")
 BOM = installer_log.BOM
@@ -240,4 +239,4 @@ CHECKS = [
 
 
 if __name__ == "__main__":
-    sys.exit(winelib.run_checks(CHECKS))
+    sys.exit(checks.run(CHECKS))

@@ -13,11 +13,9 @@ import subprocess
 import sys
 import tempfile
 
-import winelib
-
-sys.path.insert(0, os.path.join(winelib.SOURCE, "tests", "setup"))
-import install_harness as h  # noqa: E402
-from install_harness import servers  # noqa: E402
+from support import install_harness as h, servers, winelib
+from support import checks
+from support.checks import check
 
 MARKER = os.path.join(winelib.BIN, "verify_marker.dll")
 PROBE = os.path.join(winelib.BIN, "library_guard_probe.exe")
@@ -64,11 +62,6 @@ def probe(folder, *mode, names=PLANTED):
                      extra_env=prefer_beside_the_program(), timeout=120)
     loaded = dict(line.split("=", 1) for line in p.stdout.splitlines() if "=" in line)
     return loaded, folder.markers_run()
-
-
-def check(condition, what):
-    if not condition:
-        raise AssertionError(what)
 
 
 def from_the_folder(folder, loaded):
@@ -163,7 +156,7 @@ def check_interactive_start_loads_nothing_planted(folder):
 
 def main():
     folder = Folder()
-    checks = [
+    cases = [
         check_without_the_guard_every_planted_dll_loads,
         check_guarded_bare_names_load_only_system_libraries,
         check_full_system_paths_without_the_guard_never_load_the_planted_copy,
@@ -172,12 +165,7 @@ def main():
         check_interactive_start_loads_nothing_planted,
     ]
     try:
-        bound = []
-        for c in checks:
-            run = (lambda c: lambda: c(folder))(c)
-            run.__name__ = c.__name__
-            bound.append(run)
-        return winelib.run_checks(bound)
+        return checks.run(cases, folder)
     finally:
         h.reset_prefix_state()
         folder.remove()

@@ -9,7 +9,7 @@ import os
 import re
 import sys
 
-import winelib
+from support import checks, winelib
 
 PROBE = os.path.join(winelib.BIN, "version_probe.exe")
 WINE_KEY = r"HKCU\Software\Wine"
@@ -104,7 +104,7 @@ def main():
     # What Wine itself keeps there, for the record.
     print("prefix version setting: %s; CurrentMajorVersionNumber: %s" % (version, value))
     try:
-        status = winelib.run_checks(CHECKS)
+        status = checks.run(CHECKS)
     finally:
         restore(version, value)
     assert saved_version() == version and probe("read") == value, "prefix not restored"

@@ -9,7 +9,7 @@ import subprocess
 import tempfile
 import unittest
 
-import servers
+from support import servers
 
 
 def get(port, path, host="127.0.0.1", headers=None):

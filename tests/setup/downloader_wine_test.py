@@ -13,13 +13,10 @@ names 12030 or 10060 recorded as 12002). The bounds come from the build
 import hashlib
 import os
 import shutil
-import sys
 import tempfile
 import unittest
 
-import installer_log
-import servers
-import winelib
+from support import installer_log, servers, winelib
 
 PROBE = os.path.join(winelib.BIN, "download_probe.exe")
 AGENT = "Tavrix.Browser lite installer"

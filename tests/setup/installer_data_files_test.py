@@ -13,6 +13,8 @@ import re
 import sys
 import xml.etree.ElementTree as ElementTree
 
+from support import checks
+
 CLIDS = [("clid1", "2236991"), ("clid4", "2236992"), ("clid5", "2236993"),
          ("clid6", "2236994"), ("clid7", "2236995"), ("clid10", "2236996"),
          ("clid15", "2236997"), ("clid21", "2236998"), ("clid100004", "2236999")]
@@ -64,18 +66,5 @@ def check_clids(folder):
     assert [(c.tag, c.text) for c in root] == CLIDS
 
 
-def main():
-    folder = sys.argv[1]
-    failed = 0
-    for check in (check_master_preferences, check_clids):
-        try:
-            check(folder)
-            print("PASS " + check.__name__)
-        except AssertionError as e:
-            failed += 1
-            print("FAIL %s: %s" % (check.__name__, e))
-    sys.exit(1 if failed else 0)
-
-
 if __name__ == "__main__":
-    main()
+    sys.exit(checks.run([check_master_preferences, check_clids], sys.argv[1]))

@@ -7,15 +7,10 @@ endpoint listening (each report only logs its failure).
 import json
 import os
 import shutil
-import sys
 import tempfile
 import unittest
 
-import installer_log
-import winelib
-
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import install_harness as h  # noqa: E402
+from support import install_harness as h, installer_log, winelib
 
 PROBE = os.path.join(winelib.BIN, "installer_run_probe.exe")
 

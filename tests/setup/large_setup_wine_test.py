@@ -14,11 +14,7 @@ import shutil
 import sys
 import tempfile
 
-import winelib
-
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import install_harness as h  # noqa: E402
-from install_harness import servers  # noqa: E402
+from support import checks, install_harness as h, servers, winelib
 
 SIZE = 300 * 1000 * 1000
 
@@ -45,7 +41,7 @@ def copies_in_prefix(size, sha):
     return found
 
 
-def main():
+def check_large_signed_setup_installs_and_leaves_no_copy():
     work = tempfile.mkdtemp(prefix="li_large_", dir=winelib.HOST_BUILD or None)
     try:
         setup = h.make_large_setup(os.path.join(work, "setup"), SIZE)
@@ -73,13 +69,11 @@ def main():
         if failures:
             for line in run.log_lines[-30:]:
                 print("   log: " + line)
-            print("FAIL large setup (%d bytes): %s" % (size, "; ".join(failures)))
-            sys.exit(1)
-        print("PASS a signed setup of %d bytes installs and leaves no copy" % size)
+        checks.check(not failures, "setup of %d bytes: %s" % (size, "; ".join(failures)))
     finally:
         h.reset_prefix_state()
         shutil.rmtree(work, ignore_errors=True)
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(checks.run([check_large_signed_setup_installs_and_leaves_no_copy]))

@@ -27,15 +27,10 @@ import subprocess
 import sys
 import tempfile
 import time
-import traceback
 import urllib.parse
 
-import installer_log
-import winelib
-
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import install_harness as h  # noqa: E402
-from install_harness import servers  # noqa: E402
+from support import checks, install_harness as h, installer_log, servers, winelib
+from support.checks import check, check_equal
 
 WINE_VERSION_KEY = r"HKCU\Software\Wine"
 SETUP_PATH = h.setup_path()
@@ -43,19 +38,6 @@ SETUP_URL = h.setup_url()
 STATUS_PATH = servers.path_of(servers.build_config()["LI_STATUS_ENDPOINT"])
 TEMP = winelib.win_temp_dir()
 AGENT = "Tavrix.Browser lite installer"
-
-failures = []
-
-
-def check(condition, what):
-    if not condition:
-        raise AssertionError(what)
-
-
-def check_equal(actual, expected, what):
-    if actual != expected:
-        raise AssertionError("%s: expected %r, got %r" % (what, expected, actual))
-
 
 class Context:
     """State shared by the cases: work folder, sample setups, servers."""
@@ -721,42 +703,39 @@ def main():
         silent_status_endpoint_costs_each_report_its_bound,
         slow_status_endpoint_drops_only_the_late_report,
     ]
-    only = sys.argv[1:]
-    try:
-        for case in nginx_cases + [None] + fault_cases + [
-                unreachable_status_endpoint_changes_only_the_log]:
-            if case is None:
-                ctx.files.stop()  # the fault server takes the download port
-                ctx.files = None
-                continue
-            if only and case.__name__ not in only:
-                continue
-            start = time.time()
+
+    def with_the_log_on_failure(case):
+        def run(ctx):
             try:
                 case(ctx)
-                print("PASS %s (%.1f s)" % (case.__name__, time.time() - start), flush=True)
             except Exception:
-                failures.append(case.__name__)
-                print("FAIL %s\n%s" % (case.__name__, traceback.format_exc()), flush=True)
-                log = installer_log.read(winelib.log_path(), strict=False)
-                for entry in log[-40:]:
+                for entry in installer_log.read(winelib.log_path(), strict=False)[-40:]:
                     print("   log: " + entry.text.rstrip("\r\n"))
-            finally:
-                if original_version:
-                    winelib.set_windows_version(original_version[1])
-                else:
-                    winelib.reg("delete", WINE_VERSION_KEY, "/v", "Version", "/f")
+                raise
+        run.__name__ = case.__name__
+        return run
+
+    def restore_version():
+        if original_version:
+            winelib.set_windows_version(original_version[1])
+        else:
+            winelib.reg("delete", WINE_VERSION_KEY, "/v", "Version", "/f")
+
+    def run(cases):
+        return checks.run([with_the_log_on_failure(c) for c in cases], ctx,
+                          only=sys.argv[1:], tear_down=restore_version)
+    try:
+        status = run(nginx_cases)
+        ctx.files.stop()  # the fault server takes the download port
+        ctx.files = None
+        return run(fault_cases + [unreachable_status_endpoint_changes_only_the_log]) or status
     finally:
         for server in (ctx.files, ctx.status):
             if server:
                 server.stop()
         h.reset_prefix_state()
         shutil.rmtree(ctx.work, ignore_errors=True)
-    if failures:
-        print("FAILED: " + ", ".join(failures))
-        sys.exit(1)
-    print("all silent installation cases passed")
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

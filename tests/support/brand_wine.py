@@ -4,8 +4,7 @@ import json
 import os
 import tempfile
 
-import installer_log
-import winelib
+from support import installer_log, winelib
 
 GENERATED = os.path.join(winelib.WIN_BUILD, "generated", "packages")
 AUTODETECT = "`anonymous-namespace'::AutodetectBrandName"
@@ -55,6 +54,3 @@ def default_package_size():
     return os.path.getsize(os.path.join(GENERATED, "default_brand.cab"))
 
 
-def expect(condition, message):
-    if not condition:
-        raise AssertionError(message)

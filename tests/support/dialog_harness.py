@@ -5,9 +5,8 @@ installer started in the background whose full exit code is read at the
 end, the dialog's state read from outside through Win32 (dialog_probe.exe),
 real input through xdotool, and screenshots read as pixels.
 
-Needs tests/wine on PYTHONPATH and the Wine test environment (LI_WINEPREFIX,
-LI_WIN_BUILD_DIR, LI_SOURCE_DIR); Xvfb, xcompmgr, xdotool, xwd and convert on
-the machine.
+Needs the Wine test environment (LI_WINEPREFIX, LI_WIN_BUILD_DIR,
+LI_SOURCE_DIR); Xvfb, xcompmgr, xdotool, xwd and convert on the machine.
 """
 import json
 import os
@@ -16,7 +15,7 @@ import subprocess
 import tempfile
 import time
 
-import winelib
+from support import winelib
 
 PROBE = os.path.join(winelib.BIN, "dialog_probe.exe")
 RUNNER = os.path.join(winelib.BIN, "exit_code_runner.exe")

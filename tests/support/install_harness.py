@@ -4,8 +4,7 @@ verification, and variants that must not run), one installer run with the
 fake setup's record, the log and the registry afterwards, and the reading of
 the status reports that the HTTPS endpoint received.
 
-Needs tests/wine on PYTHONPATH and a Wine test environment (LI_WINEPREFIX,
-LI_WIN_BUILD_DIR, LI_SOURCE_DIR).
+Needs a Wine test environment (LI_WINEPREFIX, LI_WIN_BUILD_DIR, LI_SOURCE_DIR).
 """
 import collections
 import glob
@@ -14,16 +13,9 @@ import os
 import re
 import shutil
 import struct
-import sys
 import urllib.parse
 
-import installer_log
-import winelib
-
-sys.path.insert(0, os.path.join(winelib.SOURCE, "tests", "servers"))
-sys.path.insert(0, os.path.join(winelib.SOURCE, "tests", "pki"))
-import pki  # noqa: E402
-import servers  # noqa: E402
+from support import installer_log, pki, servers, winelib
 
 FAKE_SETUP = os.path.join(winelib.BIN, "fake_setup.exe")
 GUID_RE = re.compile(r"^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$")

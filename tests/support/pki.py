@@ -6,8 +6,8 @@ trusted-info document and its SIGNATURE.DAT (tools/make_trusted_info.py and
 tools/sign_trusted_info.py with the Windows build's development keys), the two
 resources put into an existing Windows image (pki_resource_writer.exe under
 Wine, BeginUpdateResourceW), and the Authenticode signature (osslsigncode).
-Functions that run Windows programs need tests/wine on PYTHONPATH and the
-environment of a Wine test (LI_WINEPREFIX, LI_WIN_BUILD_DIR).
+Functions that run Windows programs need the environment of a Wine test
+(LI_WINEPREFIX, LI_WIN_BUILD_DIR).
 
 API
   make_pki(folder, ca_serial=0x0A0B, leaf_serial=0x8C3E5F01) -> Pki
@@ -47,13 +47,10 @@ import subprocess
 import sys
 import tempfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-SOURCE = os.path.dirname(os.path.dirname(HERE))
-TOOLS = os.path.join(SOURCE, "tools")
-sys.path.insert(0, TOOLS)
+from support import SOURCE, source_module
 
-import make_trusted_info  # noqa: E402
-import sign_trusted_info  # noqa: E402
+TOOLS = os.path.join(SOURCE, "tools")
+make_trusted_info = source_module("tools/make_trusted_info.py")
 
 Signer = collections.namedtuple("Signer", "cert_pem key chain_pem serial")
 Pki = collections.namedtuple("Pki", "folder root_pem root_der root_key ca_pem ca_key leaf")
@@ -172,7 +169,7 @@ def raw_signature_dat(key_id_bytes, signature=b""):
 
 def add_resources(image, out, trusted_json=None, signature_dat=None):
     """Copy of image with the trusted-info resources that are given."""
-    import winelib
+    from support import winelib
     if os.path.abspath(image) != os.path.abspath(out):
         shutil.copyfile(image, out)
     args = []
@@ -203,7 +200,7 @@ def sign_image(image, out, signer):
 
 
 def _root_trust(pki, *options):
-    import winelib
+    from support import winelib
     tool = os.path.join(winelib.BIN, "pki_root_trust.exe")
     p = winelib.wine([tool] + list(options) + [winelib.win_path(pki.root_der)])
     if p.returncode != 0 or "ok" not in p.stdout:

@@ -7,7 +7,7 @@ import signal
 import subprocess
 import sys
 
-import winelib
+from support import winelib
 
 
 def start_display():

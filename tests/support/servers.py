@@ -102,7 +102,7 @@ import threading
 import time
 import urllib.parse
 
-import winelib
+from support import winelib
 
 NGINX = shutil.which("nginx") or "/usr/sbin/nginx"
 

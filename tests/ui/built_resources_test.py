@@ -14,16 +14,16 @@ import subprocess
 import sys
 import tempfile
 
-SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from support import SOURCE, checks, source_module
+
 ARTWORK = os.path.join(SOURCE, "resources", "artwork")
-sys.path.insert(0, os.path.join(SOURCE, "resources", "strings"))
-import check_strings  # noqa: E402
+check_strings = source_module("resources/strings/check_strings.py")
 
 RT_ICON, RT_DIALOG, RT_RCDATA, RT_GROUP_ICON = 3, 5, 10, 14
 
 
-def main(exe):
-    with open(exe, "rb") as f:
+def check_built_resources():
+    with open(sys.argv[1], "rb") as f:
         resources = check_strings.parse_pe(f.read())
     by_key = {(t, n): data for t, n, _, data in resources}
     problems = []
@@ -69,11 +69,8 @@ def main(exe):
                 if a.read() != b.read():
                     problems.append("regenerating %s gives other bytes" % os.path.basename(path))
 
-    for p in problems:
-        print("FAIL " + p)
-    print("%d problem(s)" % len(problems))
-    return 1 if problems else 0
+    checks.check(not problems, "\n".join(problems))
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1]))
+    sys.exit(checks.run([check_built_resources]))

@@ -12,15 +12,10 @@ import shutil
 import sys
 import time
 
-import installer_log
-import winelib
-
-sys.path.insert(0, os.path.join(winelib.SOURCE, "tests", "setup"))
-import install_harness as h  # noqa: E402
-from install_harness import servers  # noqa: E402
-import dialog_harness as d  # noqa: E402
-from dialog_harness import (INSTALL, CANCEL, TITLE_TEXT, MAKE_DEFAULT, SEND_STATISTICS,  # noqa
-                            PROGRESS, TIME_LEFT, LICENSE_LINK, PRIVACY_LINK, PLAIN_TEXT)
+from support import checks, installer_log, servers, source_module, winelib
+from support import dialog_harness as d, install_harness as h
+from support.dialog_harness import (INSTALL, CANCEL, TITLE_TEXT, MAKE_DEFAULT, SEND_STATISTICS,
+                                    PROGRESS, TIME_LEFT, LICENSE_LINK, PRIVACY_LINK, PLAIN_TEXT)
 
 WORK = os.path.join(winelib.HOST_BUILD, "tests", "ui", "work")
 SHOTS = os.path.join(winelib.HOST_BUILD, "tests", "ui")
@@ -348,8 +343,7 @@ GLYPH_CHECKED = ("ru", "tr", "ja", "zh-TW")
 
 
 def string_tables():
-    sys.path.insert(0, os.path.join(winelib.SOURCE, "resources", "strings"))
-    import check_strings
+    check_strings = source_module("resources/strings/check_strings.py")
     with open(winelib.INSTALLER, "rb") as f:
         tables, problems = check_strings.string_tables(check_strings.parse_pe(f.read()))
     assert not problems, problems
@@ -415,7 +409,7 @@ def main():
     os.makedirs(WORK)
     SETUPS = h.make_sample_setups(os.path.join(WORK, "setups"))
     d.prepare_prefix()
-    return winelib.run_checks([c for c in CHECKS if not only or c.__name__ in only])
+    return checks.run(CHECKS, only)
 
 
 if __name__ == "__main__":

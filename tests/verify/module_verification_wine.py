@@ -11,16 +11,10 @@ Authenticode seam (verify_trust_verifier_test), not here.
 import os
 import re
 import shutil
-import sys
 import tempfile
 import unittest
 
-import installer_log
-import winelib
-
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
-                                "pki"))
-import pki  # noqa: E402
+from support import installer_log, pki, winelib
 
 PROBE = os.path.join(winelib.BIN, "verify_probe.exe")
 SAMPLE = os.path.join(winelib.BIN, "verify_sample_setup.exe")

@@ -12,10 +12,10 @@ import sys
 import tempfile
 import unittest
 
+from support import pki
+
 SOURCE = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else os.getcwd()
 CMAKE = sys.argv[2] if len(sys.argv) > 2 else "cmake"
-sys.path.insert(0, os.path.join(SOURCE, "tests", "pki"))
-import pki  # noqa: E402
 
 TOOLS = os.path.join(SOURCE, "tools")
 GENERATOR = os.path.join(SOURCE, "verify", "generate_key_table.cmake")

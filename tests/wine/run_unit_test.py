@@ -4,7 +4,7 @@ import os
 import subprocess
 import sys
 
-import winelib
+from support import winelib
 
 binary = os.path.join(winelib.BIN, sys.argv[1] + ".exe")
 p = subprocess.run(["wine", binary] + sys.argv[2:], env=winelib.env(), timeout=600)
