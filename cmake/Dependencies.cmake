@@ -52,6 +52,13 @@ function(li_add_unit_test name)
   endif()
 endfunction()
 
+# li_add_unit_tests(<name>...): one unit test per <name>.cc, named after it.
+function(li_add_unit_tests)
+  foreach(name ${ARGN})
+    li_add_unit_test(${name} ${name}.cc)
+  endforeach()
+endfunction()
+
 # li_unicode_entry(<target>): a program whose entry is wmain or wWinMain.
 # mingw needs -municode for that (the GUI subsystem comes from
 # add_executable(... WIN32 ...)); MSVC finds the wide entry by itself.

@@ -71,7 +71,6 @@ constexpr char kVerboseLogging[] = "verbose-logging";
 constexpr char kBrandPackage[] = "brand-package";
 constexpr char kPartnerPackage[] = "partner-package";
 constexpr char kDistrInfoFile[] = "distr-info-file";
-constexpr char kDistributionChannel[] = "distribution-channel";
 }  // namespace switches
 
 }  // namespace lite_installer

@@ -13,10 +13,6 @@ std::wstring GetDirectoryPart(const std::wstring& path);
 
 bool PathExists(const std::wstring& path);
 
-// The current directory without trailing separators; false when the system
-// call fails or needs more than 260 characters.
-bool GetCurrentDirectoryPath(std::wstring* directory);
-
 // The running program's full path (GetModuleFileNameW); empty when the
 // call fails or the path needs 260 characters or more.
 std::wstring GetProgramPath();

@@ -9,16 +9,6 @@ bool PathExists(const std::wstring& path) {
   return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool GetCurrentDirectoryPath(std::wstring* directory) {
-  wchar_t buffer[MAX_PATH];
-  DWORD n = ::GetCurrentDirectoryW(MAX_PATH, buffer);
-  if (n == 0 || n >= MAX_PATH) return false;
-  std::wstring text(buffer, n);
-  while (text.size() > 1 && (text.back() == L'\\' || text.back() == L'/')) text.pop_back();
-  *directory = text;
-  return true;
-}
-
 std::wstring GetProgramPath() {
   wchar_t buffer[MAX_PATH];
   DWORD n = ::GetModuleFileNameW(nullptr, buffer, MAX_PATH);

@@ -1,7 +1,6 @@
 // Conversions between the program's narrow (byte) and wide (UTF-16) texts.
 // Configuration values, switch names and codes are ASCII by nature, so they
-// are widened byte by byte and narrowed by keeping the low byte; only the GUID
-// text goes through real UTF-8.
+// are widened byte by byte and narrowed by keeping the low byte.
 #pragma once
 
 #include <cstdint>
@@ -13,9 +12,6 @@ namespace lite_installer {
 std::wstring Widen(const std::string& text);
 // Each wide unit keeps its low byte.
 std::string Narrow(const std::wstring& text);
-// UTF-8 of a wide text. Unpaired surrogates and values outside Unicode become
-// U+FFFD. Works for 16-bit (Windows) and 32-bit (host) wchar_t.
-std::string WideToUtf8(const std::wstring& text);
 
 // Decimal digits of an integer, a minus sign first when it is negative: what
 // std::to_wstring writes, without the C runtime's formatting (which would

@@ -42,7 +42,6 @@ constexpr int kLicenseTop = 56;
 constexpr int kLicenseLineHeight = 17;
 constexpr int kStatisticsTop = 120;
 constexpr int kStatisticsWidth = 420;
-constexpr int kCheckBoxTextGap = 8;     // between the box frame and its text
 constexpr int kStatisticsTextRight = 600;
 constexpr int kPrivacyLeft = 203;
 constexpr int kPrivacyWidth = 397;

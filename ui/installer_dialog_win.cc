@@ -30,7 +30,6 @@ constexpr COLORREF kTimeLeftText = RGB(0x8C, 0x8C, 0x8C);
 constexpr COLORREF kPrivacyLinkText = RGB(0x66, 0x66, 0x66);
 
 constexpr wchar_t kOpenVerb[] = L"open";
-constexpr wchar_t kClickedButton[] = L"clicked_button";
 constexpr wchar_t kChosenCheckBox[] = L"choosen_checkbox";
 constexpr wchar_t kClickedLink[] = L"clicked_link";
 constexpr wchar_t kInstallValue[] = L"install";

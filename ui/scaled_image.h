@@ -28,7 +28,6 @@ class ScaledImage {
   bool Load(int id);
   // Pixel size divided by the scale, truncated; 0 x 0 when empty.
   SIZE GetLogicalSize() const;
-  bool IsEmpty() const { return !bitmap_; }
   // Alpha-blends the source rectangle (logical units) onto the destination
   // rectangle (pixels of `dc`); nothing when empty.
   void Draw(HDC dc, int x, int y, int width, int height, int source_x, int source_y,

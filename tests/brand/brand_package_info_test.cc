@@ -28,7 +28,7 @@ class BrandConfigTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetUserLocaleForTesting("", 1033);
-    StartTestLog(L"brand_test");
+    StartTestLog(L"brand_package_info_test");
   }
   BrandPackageInfo info_{L"C:\\temp\\"};
 };
@@ -118,7 +118,7 @@ TEST_F(BrandConfigTest, MergeLogsTheEightValuesAsTheyStand) {
 
 TEST_F(BrandConfigTest, TextThatIsNotJsonStillLogsTheValuesReadSoFar) {
   info_.MergeConfig(R"({"brand_id": "tb"})");
-  StartTestLog(L"brand_test");
+  StartTestLog(L"brand_package_info_test");
   info_.MergeConfig("this is { not json");
   std::vector<std::string> messages = Messages(L"BrandPackageInfo::GetBrandInfo");
   ASSERT_EQ(messages.size(), 8u);
@@ -128,7 +128,7 @@ TEST_F(BrandConfigTest, TextThatIsNotJsonStillLogsTheValuesReadSoFar) {
 TEST_F(BrandConfigTest, ClearEmptiesEverythingAndLogs) {
   info_.MergeConfig(R"({"brand_id": "x", "languages": {"interface": "ru", "autodetection": false},
                        "background_url": "b"})");
-  StartTestLog(L"brand_test");
+  StartTestLog(L"brand_package_info_test");
   info_.Clear();
   EXPECT_THAT(Messages(L"BrandPackageInfo::Clear"), ElementsAre("Reset brand info."));
   EXPECT_EQ(info_.brand_id(), "");

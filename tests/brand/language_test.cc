@@ -71,7 +71,7 @@ TEST(BrandDetectionRows, RegionsAreCaseSensitive) {
 
 TEST(BrandAutodetection, LogsRegionLocaleAndTheDetectedBrand) {
   SetUserLocaleForTesting("UA", 1049);
-  StartTestLog(L"brand_test");
+  StartTestLog(L"language_test");
   EXPECT_EQ(AutodetectBrandName(), "ua_ru");
   EXPECT_THAT(MessagesOf(TakeLogEntries(), L"`anonymous-namespace'::AutodetectBrandName"),
               ElementsAre(L"User region: UA", L"User locale: ru", L"Detected brand-name: ua_ru"));
@@ -79,7 +79,7 @@ TEST(BrandAutodetection, LogsRegionLocaleAndTheDetectedBrand) {
 
 TEST(BrandAutodetection, NoMatchingRowLogsTheDefault) {
   SetUserLocaleForTesting("DE", 1031);
-  StartTestLog(L"brand_test");
+  StartTestLog(L"language_test");
   EXPECT_EQ(AutodetectBrandName(), "tavrix");
   EXPECT_THAT(MessagesOf(TakeLogEntries(), L"`anonymous-namespace'::AutodetectBrandName"),
               ElementsAre(L"User region: DE", L"User locale: de",

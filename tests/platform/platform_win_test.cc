@@ -13,6 +13,7 @@
 #include "platform/guid.h"
 #include "platform/path_util.h"
 #include "platform/windows_version.h"
+#include "tests/support/current_directory.h"
 
 namespace lite_installer {
 namespace {

@@ -28,7 +28,7 @@
 
 #include "installer/log.h"
 #include "platform/scoped_handle.h"
-#include "platform/string_conversion.h"
+#include "tests/support/utf8.h"
 #include "setup/download_sink.h"
 #include "setup/download_url.h"
 #include "setup/downloader.h"

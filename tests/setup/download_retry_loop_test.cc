@@ -96,7 +96,7 @@ bool LoggedMaxAttemptsFailed() {
 class DownloadRetryLoop : public ::testing::Test {
  protected:
   void SetUp() override {
-    StartTestLog(L"install_flow_test");
+    StartTestLog(L"download_retry_loop_test");
   }
   MemoryDownloadSink sink;
 };

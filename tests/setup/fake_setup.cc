@@ -32,7 +32,7 @@
 #include <vector>
 
 #include "platform/scoped_handle.h"
-#include "platform/string_conversion.h"
+#include "tests/support/utf8.h"
 
 namespace {
 

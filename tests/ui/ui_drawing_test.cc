@@ -76,7 +76,7 @@ TEST_F(UiDrawing, EveryImageDecodesAtItsSize) {
   // image empty.
   ScaledImage missing;
   EXPECT_FALSE(missing.Load(322));
-  EXPECT_TRUE(missing.IsEmpty());
+  EXPECT_EQ(nullptr, missing.bitmap());
   EXPECT_EQ(0, missing.GetLogicalSize().cx);
   EXPECT_EQ(362, ChooseImageResource(322, true).id);
   EXPECT_EQ(2.0, ChooseImageResource(322, true).scale);

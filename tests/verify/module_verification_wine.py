@@ -6,7 +6,7 @@ exact log lines each case writes.
 What Wine cannot show: it checks no revocation and lets an untrusted root
 pass (see the wine notes), so a revoked or untrusted signer would pass here.
 Those verdicts are proven by the host tests of the decision behind the
-Authenticode seam (verify_trust_verifier_test), not here.
+Authenticode seam (verify_tavrix_trust_verifier_test), not here.
 """
 import os
 import re

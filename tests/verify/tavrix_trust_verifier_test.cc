@@ -106,7 +106,7 @@ SignerChain ExampleChain() {
 class VerifyModuleDecision : public ::testing::Test {
  protected:
   void SetUp() override {
-    StartTestLog(L"verify_trust_verifier_test");
+    StartTestLog(L"verify_tavrix_trust_verifier_test");
     check.chain = ExampleChain();
   }
   bool Run(const std::string& document, bool offline = false) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "installer/log.h"
-#include "platform/path_util.h"
+#include "tests/support/current_directory.h"
 #include "verify/module_resources.h"
 #include "verify/tavrix_trust_verifier.h"
 #include "verify/verify_downloaded_module.h"
