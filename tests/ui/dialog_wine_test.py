@@ -409,7 +409,7 @@ def main():
     os.makedirs(WORK)
     SETUPS = h.make_sample_setups(os.path.join(WORK, "setups"))
     d.prepare_prefix()
-    return checks.run(CHECKS, only)
+    return checks.run(CHECKS, only=only)
 
 
 if __name__ == "__main__":
