@@ -11,7 +11,6 @@
 #include "installer/log.h"
 #include "platform/library_guard.h"
 #include "platform/path_util.h"
-#include "platform/windows_version.h"
 #include "setup/install_flow.h"
 #include "ui/installer_dialog.h"
 #include "ui/ui_environment.h"
@@ -27,14 +26,10 @@ int RunSilent(const CommandLine& command_line, const BrandPackageInfo& brand_inf
               const DistribInfoParams& distrib_params) {
   LI_LOG(kLogInfo, kFunction, L"Installing in silent mode.");
   Installer installer(nullptr, &brand_info, &distrib_params, command_line);
-  // Windows 10 and later do not let a program make itself the default
-  // browser, so the choice is dropped there whatever the switch says.
-  installer.set_make_default(command_line.Has(switches::kMakeBrowserDefault) &&
-                             GetWindowsVersion() < kWin10);
-  installer.set_send_statistics(command_line.Has(switches::kSendStatistics));
+  installer.SetChoices(command_line.Has(switches::kMakeBrowserDefault),
+                       command_line.Has(switches::kSendStatistics));
   // Nobody is asked: the installation goes on as soon as the download ends.
-  ::ResetEvent(installer.stop_event());
-  ::SetEvent(installer.install_after_download_event());
+  installer.AllowInstall();
   installer.Run();
   return installer.result();
 }

@@ -1,9 +1,8 @@
 // One installation of the browser: registry state, the setup file (given or
 // downloaded in up to five attempts), the wait for permission, verification,
 // the setup run and its exit code, clean-up and the status reports. Runs on
-// the main thread in silent mode (no observer) or on the dialog's worker
-// thread; the dialog thread touches it only through the two events, the two
-// choices, the cancel counter and Stop.
+// the main thread in silent mode (no observer) or on its own worker thread
+// behind the dialog; both drive it only through the operations below.
 #pragma once
 
 #include <windows.h>
@@ -41,8 +40,39 @@ class Installer {
   Installer(const Installer&) = delete;
   Installer& operator=(const Installer&) = delete;
 
-  // The whole installation; result() holds the exit code afterwards.
+  // The whole installation on the calling thread; result() holds the exit
+  // code afterwards.
   void Run();
+  // Run on a worker thread of its own; false when the thread cannot start.
+  bool Start();
+  // The user's choices (silent mode: the switches'). Make-default is dropped
+  // from Windows 10 on, which does not let a program make itself the default
+  // browser.
+  void SetChoices(bool make_default, bool send_statistics);
+  static bool CanMakeDefault();
+  // Lets the installation go on to verify and run the setup once the
+  // download has ended (Install, or at once in silent mode).
+  void AllowInstall() { ::SetEvent(install_event_.Get()); }
+  // The Cancel button: any count above 0 marks the installation cancelled.
+  void Cancel() { cancel_count_.fetch_add(1); }
+  // With a worker thread: sets the stop flag and the stop event and waits at
+  // most 10 s for it (after one wait that ran out, no more). True when there
+  // is no worker or it has ended; false when it still runs and uses this
+  // object.
+  bool Stop();
+  int32_t result() const { return result_.load(); }
+
+  // A single request for the reports (no stop, no observer). False for a
+  // null sink, after the log line.
+  static bool Download(const std::wstring& url, DownloadSink* sink, std::wstring* error_text,
+                       std::wstring* redirect_url);
+  // Click statistics: name and value appended unescaped.
+  static void SendClickStat(const std::wstring& name, const std::wstring& value);
+
+ private:
+  friend class InstallerTestAccess;  // the steps below, for their tests
+  class DownloadSeam;
+
   int32_t InstallBrowser();
   // 0 downloaded, 1 file not created, 2 no URL / all attempts failed / stopped.
   int32_t DownloadModuleTo(const std::wstring& path);
@@ -57,45 +87,19 @@ class Installer {
   // Interactive only: returns on stop, or closes the window once the
   // installed browser's message window is gone.
   void WaitForMessageWindow();
-  // With a worker thread: sets the stop flag and the stop event and waits at
-  // most 10 s for it (after one wait that ran out, no more). True when there
-  // is no worker or it has ended; false when it still runs and uses this
-  // object.
-  bool Stop();
 
   void ReportStatus(bool success, const std::wstring& url, int32_t attempt, int32_t downloaded,
                     const std::wstring& error_text, const std::wstring& redirect_url);
   void ReportInstallationFinished(bool success);
 
-  // A single request for the reports (no stop, no observer). False for a
-  // null sink, after the log line.
-  static bool Download(const std::wstring& url, DownloadSink* sink, std::wstring* error_text,
-                       std::wstring* redirect_url);
-  // Click statistics: name and value appended unescaped.
-  static void SendClickStat(const std::wstring& name, const std::wstring& value);
-
   // Thread function for _beginthreadex: Run, then exit code 0.
   static unsigned __stdcall WorkerThread(void* installer);
   // Takes ownership of the worker thread's handle.
   void SetWorkerThread(HANDLE thread) { worker_thread_.Reset(thread); }
-
-  HANDLE stop_event() const { return stop_event_.Get(); }
-  // Set by Stop just before the stop event; the download reads it per chunk.
-  const std::atomic<bool>* stop_flag() const { return &stop_flag_; }
-  HANDLE install_after_download_event() const { return install_event_.Get(); }
-  void set_make_default(bool value) { make_default_ = value; }
-  void set_send_statistics(bool value) { send_statistics_ = value; }
-  // The Cancel button: any count above 0 marks the installation cancelled.
-  void Cancel() { cancel_count_.fetch_add(1); }
   bool cancelled() const { return cancel_count_.load() > 0; }
-  int32_t result() const { return result_.load(); }
-  const std::wstring& installer_data_path() const { return installer_data_path_; }
-  const std::wstring& clids_file_path() const { return clids_file_path_; }
   // Made on first use, the first report: the random generator's libraries
   // then load after the download has started. Worker thread only.
   const std::wstring& installation_id();
-
- private:
   bool StopSignalled() const;
   void CleanUpAfterSuccess();
 

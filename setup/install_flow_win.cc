@@ -4,6 +4,8 @@
 // that is run.
 #include "setup/install_flow.h"
 
+#include <process.h>
+
 #include "installer/exit_codes.h"
 #include "installer/log.h"
 #include "installer/registry_values.h"
@@ -11,6 +13,7 @@
 #include "platform/guid.h"
 #include "platform/path_util.h"
 #include "platform/string_conversion.h"
+#include "platform/windows_version.h"
 #include "setup/download_retry_loop.h"
 #include "setup/download_url.h"
 #include "setup/downloader.h"
@@ -55,38 +58,36 @@ class DownloadedFile {
   std::wstring path_;
 };
 
+}  // namespace
+
 // The attempt loop's platform side: DownloadUrl with the stop event and the
 // observer, the status report, and pauses that the stop event ends.
-class SetupDownloadSeam : public DownloadAttemptSeam {
+class Installer::DownloadSeam : public DownloadAttemptSeam {
  public:
-  SetupDownloadSeam(Installer* installer, InstallerObserver* observer, std::wstring url)
-      : installer_(installer), observer_(observer), url_(std::move(url)) {}
+  DownloadSeam(Installer* installer, std::wstring url)
+      : installer_(installer), url_(std::move(url)) {}
 
-  bool StopRequested() override {
-    return ::WaitForSingleObject(installer_->stop_event(), 0) == WAIT_OBJECT_0;
-  }
+  bool StopRequested() override { return installer_->StopSignalled(); }
   bool Attempt(DownloadSink* sink, std::wstring* error_text, std::wstring* redirect_url,
                uint32_t* content_length) override {
     DownloadStop stop;
-    stop.event = installer_->stop_event();
-    stop.flag = installer_->stop_flag();
-    return DownloadUrl(url_, sink, error_text, redirect_url, content_length, stop, observer_);
+    stop.event = installer_->stop_event_.Get();
+    stop.flag = &installer_->stop_flag_;
+    return DownloadUrl(url_, sink, error_text, redirect_url, content_length, stop,
+                       installer_->observer_);
   }
   void Report(bool ok, int32_t attempt, int32_t delivered, const std::wstring& error_text,
               const std::wstring& redirect_url) override {
     installer_->ReportStatus(ok, url_, attempt, delivered, error_text, redirect_url);
   }
   void Pause(uint32_t milliseconds) override {
-    ::WaitForSingleObject(installer_->stop_event(), milliseconds);
+    ::WaitForSingleObject(installer_->stop_event_.Get(), milliseconds);
   }
 
  private:
   Installer* installer_;
-  InstallerObserver* observer_;
   std::wstring url_;
 };
-
-}  // namespace
 
 Installer::Installer(InstallerObserver* observer, const BrandPackageInfo* brand,
                      const DistribInfoParams* distrib_info, const CommandLine& command_line)
@@ -115,6 +116,19 @@ bool Installer::Stop() {
   if (::WaitForSingleObject(worker_thread_.Get(), wait) == WAIT_OBJECT_0) return true;
   stop_wait_ran_out_ = true;
   return false;
+}
+
+bool Installer::Start() {
+  SetWorkerThread(reinterpret_cast<HANDLE>(
+      ::_beginthreadex(nullptr, 0, &Installer::WorkerThread, this, 0, nullptr)));
+  return worker_thread_.IsValid();
+}
+
+bool Installer::CanMakeDefault() { return GetWindowsVersion() < kWin10; }
+
+void Installer::SetChoices(bool make_default, bool send_statistics) {
+  make_default_ = make_default && CanMakeDefault();
+  send_statistics_ = send_statistics;
 }
 
 unsigned __stdcall Installer::WorkerThread(void* installer) {
@@ -242,7 +256,7 @@ int32_t Installer::DownloadModuleTo(const std::wstring& path) {
     LI_LOG(kLogError, kDownloadModuleToFunction, L"Setup url is empty.");
     return kInstallNotDownloaded;
   }
-  SetupDownloadSeam seam(this, observer_, Widen(brand_->setup_url()));
+  DownloadSeam seam(this, Widen(brand_->setup_url()));
   return RunDownloadAttempts(&sink, &seam) ? kInstallDone : kInstallNotDownloaded;
 }
 

@@ -2,11 +2,9 @@
 // the setup's messages.
 #include "ui/installer_dialog.h"
 
-#include <process.h>
 #include <shellapi.h>
 
 #include "platform/string_conversion.h"
-#include "platform/windows_version.h"
 #include "resources/ui_resource_ids.h"
 #include "ui/dialog_layout.h"
 #include "ui/license_statics.h"
@@ -64,11 +62,7 @@ InstallerDialog::InstallerDialog(const BrandPackageInfo& brand,
       distrib_info_(distrib_info),
       messages_(RegisterSetupMessages()) {
   installer_.reset(new Installer(this, &brand_, &distrib_info_, command_line));
-  ::ResetEvent(installer_->stop_event());
-  ::ResetEvent(installer_->install_after_download_event());
-  const uintptr_t thread =
-      ::_beginthreadex(nullptr, 0, &Installer::WorkerThread, installer_.get(), 0, nullptr);
-  installer_->SetWorkerThread(reinterpret_cast<HANDLE>(thread));
+  installer_->Start();
 }
 
 InstallerDialog::~InstallerDialog() {
@@ -171,9 +165,7 @@ void InstallerDialog::Initialize() {
                                         body, Control(IDOK), &background_));
   cancel_button_.reset(new ImageButton(WelcomeButtonStyle(IDB_CANCEL_BUTTON, RGB(0x66, 0x66, 0x66)),
                                        body, Control(IDC_CANCEL), &background_));
-  // Windows 10 and later do not let a program make itself the default
-  // browser: the choice is neither offered nor applied there.
-  const bool can_make_default = GetWindowsVersion() < kWin10;
+  const bool can_make_default = Installer::CanMakeDefault();
   make_default_.reset(new ImageCheckBox(small, Control(IDC_MAKE_DEFAULT), &background_,
                                         can_make_default && brand_.MakeBrowserDefault()));
   if (!can_make_default) ::ShowWindow(Control(IDC_MAKE_DEFAULT), SW_HIDE);
@@ -333,8 +325,7 @@ INT_PTR InstallerDialog::OnCommand(int id) {
 }
 
 void InstallerDialog::OnInstall() {
-  if (GetWindowsVersion() < kWin10) installer_->set_make_default(make_default_->IsChecked());
-  installer_->set_send_statistics(send_statistics_->IsChecked());
+  installer_->SetChoices(make_default_->IsChecked(), send_statistics_->IsChecked());
   SendButtonClick(kInstallValue);
 
   const Box narrow = NarrowedWindow(WindowBox(window()));
@@ -358,7 +349,7 @@ void InstallerDialog::OnInstall() {
   if (pending_error_.load() != 0) {
     ShowErrorOutcome();
   } else {
-    ::SetEvent(installer_->install_after_download_event());
+    installer_->AllowInstall();
   }
 }
 

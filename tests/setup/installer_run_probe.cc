@@ -55,7 +55,7 @@ int wmain() {
   std::printf("window=%llu\n",
               static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window.get())));
   li::Installer installer(&observer, &brand, &distrib_info, li::CommandLine::Current());
-  ::SetEvent(installer.install_after_download_event());
+  installer.AllowInstall();
   installer.Run();
   std::printf("result=%d\n", static_cast<int>(installer.result()));
   std::fflush(stdout);

@@ -22,7 +22,28 @@
 #include "tests/support/log_reader.h"
 
 namespace lite_installer {
+
+// The flow's private steps and events, opened for these tests.
+class InstallerTestAccess : public Installer {
+ public:
+  using Installer::Installer;
+  using Installer::BuildSetupCommandLine;
+  using Installer::DownloadModuleTo;
+  using Installer::installation_id;
+  using Installer::ReportInstallationFinished;
+  using Installer::ReportStatus;
+  using Installer::RunProcessAndWait;
+  using Installer::SetWorkerThread;
+  using Installer::WaitForMessageWindow;
+  HANDLE stop_event() const { return stop_event_.Get(); }
+  const std::wstring& installer_data_path() const { return installer_data_path_; }
+  const std::wstring& clids_file_path() const { return clids_file_path_; }
+};
+
 namespace {
+
+// Every Installer of these tests is one with its steps opened.
+using Installer = InstallerTestAccess;
 
 constexpr wchar_t kBrowserWindowClass[] = L"TavrixBrowser_MessageWindow";
 
