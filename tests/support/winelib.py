@@ -198,19 +198,3 @@ def wait_for(predicate, timeout=10.0, step=0.05):
             return True
         time.sleep(step)
     return predicate()
-
-
-def run_checks(checks):
-    """Runs every check function, reports each as PASS or FAIL with its time,
-    and returns the process exit status (1 when any failed)."""
-    failed = 0
-    for check in checks:
-        start = time.time()
-        try:
-            check()
-            print("PASS %s (%.1f s)" % (check.__name__, time.time() - start))
-        except Exception as e:  # report every check, then fail
-            failed += 1
-            print("FAIL %s: %s: %s" % (check.__name__, type(e).__name__, e))
-    print("%d passed, %d failed" % (len(checks) - failed, failed))
-    return 1 if failed else 0
