@@ -9,6 +9,7 @@
 #include "installer/log.h"
 #include "setup/bounded_work.h"
 #include "setup/http_answer.h"
+#include "setup/proxy_credentials.h"
 
 namespace lite_installer {
 namespace {
@@ -234,6 +235,7 @@ class OpenJob : public BoundedWork {
       return false;
     }
     ApplyTimeouts(request.Get(), bounds);
+    ApplyProxyCredentials(request.Get());
     const std::wstring headers =
         kAcceptHeader + ResumeHeaders(ask_from, ask_from == offset ? validator : std::wstring());
     const DWORD start = ::GetTickCount();
@@ -280,24 +282,39 @@ bool Downloader::OpenDownload(const wchar_t* url, DownloadSink* sink) {
   expected_status_ = kStatusOk;
   CloseHandles();
 
-  // Not make_shared: its deleter lookup drags the exception runtime in.
-  std::shared_ptr<OpenJob> job(new OpenJob());
-  job->url = url ? url : L"";
-  job->bounds = bounds_;
-  if (sink) {
-    job->offset = sink->total();
-    job->validator = sink->origin_validator();
-    job->complete_length = sink->origin_length();
-  }
-  switch (RunBounded(job, OpenPhaseIdleMs(bounds_), bounds_.total_ms, stop_event_)) {
-    case BoundedOutcome::kTimedOut:
-      SetError(kStepInternetOpenUrl, kInternetTimeoutCode);
-      return false;
-    case BoundedOutcome::kStopped:
+  std::shared_ptr<OpenJob> job;
+  for (;;) {
+    // Not make_shared: its deleter lookup drags the exception runtime in.
+    job.reset(new OpenJob());
+    job->url = url ? url : L"";
+    job->bounds = bounds_;
+    if (sink) {
+      job->offset = sink->total();
+      job->validator = sink->origin_validator();
+      job->complete_length = sink->origin_length();
+    }
+    switch (RunBounded(job, OpenPhaseIdleMs(bounds_), bounds_.total_ms, stop_event_)) {
+      case BoundedOutcome::kTimedOut:
+        SetError(kStepInternetOpenUrl, kInternetTimeoutCode);
+        return false;
+      case BoundedOutcome::kStopped:
+        SetError(kStepInternetOpenUrl, ERROR_INTERNET_OPERATION_CANCELLED);
+        return false;
+      case BoundedOutcome::kDone:
+        break;
+    }
+    if (job->error_step || job->status != kStatusProxyAuthRequired || !proxy_prompt_) break;
+    // The user's time at the prompt counts in no bound; with credentials
+    // the same attempt opens again and the requests carry them.
+    const ProxyCredentialQuestion::Outcome answer = ProxyCredentialQuestion::Ask(
+        std::shared_ptr<ProxyCredentialQuestion>(
+            new ProxyCredentialQuestion(job, job->request.Get())),
+        proxy_prompt_, stop_event_);
+    if (answer == ProxyCredentialQuestion::kStopped) {
       SetError(kStepInternetOpenUrl, ERROR_INTERNET_OPERATION_CANCELLED);
       return false;
-    case BoundedOutcome::kDone:
-      break;
+    }
+    if (answer == ProxyCredentialQuestion::kRefused) break;
   }
   redirect_url_ = job->redirect_url;
   if (job->error_step) {

@@ -79,6 +79,14 @@ Fault injection (Python, what nginx cannot do)
         `interval` seconds. All three reset their connections when stopped,
         so the port is free again at once.
 
+An authenticating proxy
+    SquidProxy(user, password, open_ports=())
+        squid with Basic authentication on a free loopback port; CONNECT to
+        `open_ports` needs none. Attributes: port; requests() -> list of
+        ProxyRequest(method, url, user, result, status) from its access log.
+    system_proxy(port)    context manager: the prefix's user has that proxy
+                          (Internet Settings) while inside.
+
 Certificates and trust
     TestCa(directory)     an openssl CA: .cert_pem, .cert_der, and
                           issue_server_cert(names) -> (cert_pem, key_pem)
@@ -734,3 +742,107 @@ class CuttingProxy(_Listener):
                 pass
 
 
+
+
+# --- an authenticating proxy -------------------------------------------------
+
+ProxyRequest = collections.namedtuple("ProxyRequest", "method url user result status")
+
+
+class SquidProxy:
+    """squid on a free loopback port that asks for Basic authentication
+    (basic_ncsa_auth with a password file made by openssl); config, logs and
+    password file in a temporary folder of its own. CONNECT to one of
+    `open_ports` passes without credentials (a proxy that lets some traffic
+    through). requests() -> list of ProxyRequest(method, url, user ("-" when
+    none), result (e.g. "TCP_DENIED"), status) from squid's access log."""
+
+    HELPER = "/usr/lib/squid/basic_ncsa_auth"
+
+    def __init__(self, user, password, open_ports=()):
+        self.port = free_port()
+        # squid started by root works as the user "proxy": the folder must be
+        # readable, the log folder writable by it.
+        self.dir = tempfile.mkdtemp(prefix="li_squid_")
+        os.chmod(self.dir, 0o755)
+        logs = os.path.join(self.dir, "logs")
+        os.mkdir(logs)
+        os.chmod(logs, 0o777)
+        self.access_log = os.path.join(logs, "access.log")
+        hashed = subprocess.run(["openssl", "passwd", "-apr1", password], check=True,
+                                stdout=subprocess.PIPE).stdout.decode().strip()
+        with open(os.path.join(self.dir, "passwd"), "w") as f:
+            f.write("%s:%s\n" % (user, hashed))
+        lines = ["http_port 127.0.0.1:%d" % self.port,
+                 "pid_filename %s/squid.pid" % logs,
+                 "access_log stdio:%s" % self.access_log,
+                 "cache_log %s/cache.log" % logs,
+                 "cache_store_log none", "cache deny all", "coredump_dir %s" % logs,
+                 "shutdown_lifetime 0 seconds",
+                 "auth_param basic program %s %s/passwd" % (self.HELPER, self.dir),
+                 "auth_param basic realm lite_installer test proxy",
+                 "acl authed proxy_auth REQUIRED"]
+        if open_ports:
+            lines += ["acl open_port port %s" % " ".join(str(p) for p in open_ports),
+                      "http_access allow CONNECT open_port"]
+        lines += ["http_access allow authed", "http_access deny all"]
+        conf = os.path.join(self.dir, "squid.conf")
+        with open(conf, "w") as f:
+            f.write("\n".join(lines) + "\n")
+        self._process = subprocess.Popen(["squid", "-N", "-f", conf], stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL)
+        try:
+            wait_until_listening("127.0.0.1", self.port, timeout=20)
+        except Exception:
+            self.stop()
+            raise
+
+    def requests(self):
+        # time elapsed client result/status bytes method url user hierarchy type
+        out = []
+        if os.path.exists(self.access_log):
+            with open(self.access_log, encoding="utf-8", errors="replace") as f:
+                for line in f:
+                    fields = line.split()
+                    if len(fields) >= 8:
+                        result, _, status = fields[3].partition("/")
+                        out.append(ProxyRequest(fields[5], fields[6], fields[7], result,
+                                                int(status) if status.isdigit() else 0))
+        return out
+
+    def stop(self):
+        if self._process.poll() is None:
+            self._process.terminate()
+            try:
+                self._process.wait(timeout=15)
+            except subprocess.TimeoutExpired:
+                self._process.kill()
+                self._process.wait()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+_INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
+
+
+@contextlib.contextmanager
+def system_proxy(port):
+    """The prefix's user takes 127.0.0.1:port as the system proxy, set where
+    a user sets it (Internet Settings: ProxyEnable, ProxyServer), with no
+    ProxyOverride: Wine's WinINet then sends loopback requests through the
+    proxy too (measured; it has no implicit bypass of local addresses)."""
+    winelib.reg("add", _INTERNET_SETTINGS, "/v", "ProxyEnable", "/t", "REG_DWORD", "/d", "1", "/f")
+    winelib.reg("add", _INTERNET_SETTINGS, "/v", "ProxyServer", "/t", "REG_SZ", "/d",
+                "127.0.0.1:%d" % port, "/f")
+    winelib.reg("delete", _INTERNET_SETTINGS, "/v", "ProxyOverride", "/f")
+    try:
+        yield
+    finally:
+        winelib.reg("add", _INTERNET_SETTINGS, "/v", "ProxyEnable", "/t", "REG_DWORD", "/d", "0",
+                    "/f")
+        winelib.reg("delete", _INTERNET_SETTINGS, "/v", "ProxyServer", "/f")

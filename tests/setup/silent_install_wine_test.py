@@ -673,6 +673,32 @@ def server_that_always_fails_gets_five_attempts(ctx):
     check_state_kept(run)
 
 
+def authenticating_proxy_refuses_every_silent_attempt(ctx):
+    # The system proxy wants Basic credentials for the download; the status
+    # endpoint's CONNECT passes, so every report arrives. A silent run never
+    # asks anyone: five refused attempts, the four pauses, nothing more.
+    ctx.serve(ctx.setups.signed)
+    with servers.SquidProxy("tester", "Pr0xy-s3cret-Zq", open_ports=[ctx.status.port]) as proxy, \
+            servers.system_proxy(proxy.port):
+        start = time.time()
+        run = ctx.install("--silent")
+        took = time.time() - start
+        asked = [r for r in proxy.requests() if r.url == SETUP_URL]
+    check_equal(run.code, 400, "exit code")
+    check(run.record is None, "nothing ran")
+    check_equal([(r.status, r.user) for r in asked], [(407, "-")] * 5, "refused by the proxy")
+    check_equal(ctx.files.requests(), [], "nothing reached the download server directly")
+    check(took < 4 * 15 + 30, "bounded: %.1f s" % took)
+    attempts, finals = ctx.reports(6)
+    ui = installation_id(attempts[0])
+    for number, a in enumerate(attempts, 1):
+        check_attempt_report(a, "failed", number, None, ui, error_prefix="final_query_info-407-")
+    check_final_report(finals[0], "failed", ui, download_time=True, install_time=False,
+                       zero_time=True)
+    check(run.has_line("ERROR", "Installer::DownloadModuleTo",
+                       "Max download attempts failed (5)"), "max attempts line")
+
+
 def unreachable_status_endpoint_changes_only_the_log(ctx):
     if ctx.status:
         ctx.status.stop()
@@ -710,6 +736,7 @@ def main():
         setup_still_open_for_writing_is_not_run,
         setup_that_cannot_be_started_gives_400,
         redirect_report_names_only_the_target_host,
+        authenticating_proxy_refuses_every_silent_attempt,
     ]
     fault_cases = [
         missing_content_length_downloads_to_the_end,

@@ -2,8 +2,9 @@
 and read from outside through Win32: the welcome screen, Install and the
 progress screen with the setup's messages, Escape, Cancel and Alt+F4, the
 outcome dialogs, the held-back download error, the stop that runs out while
-the setup ignores it, the time-left line of a slow download, the pictures
-on screen, and the interface languages.
+the setup ignores it, the system's prompt of an authenticating proxy, the
+time-left line of a slow download, the pictures on screen, and the interface
+languages.
 
 Screenshots of the two screens are saved into the test's folder.
 """
@@ -229,6 +230,58 @@ def check_download_error_waits_for_install_then_shows_the_error_dialog():
             d.recorded_urls(URLS)
 
 
+PROXY_PROMPT = "Enter Network Password"  # Wine's title of the system's prompt
+
+
+def proxy_prompt(display, timeout):
+    state = d.wait_for_state(display, lambda s: d.visible_dialogs(s, PROXY_PROMPT), timeout,
+                             "the proxy's credential prompt")
+    return d.visible_dialogs(state, PROXY_PROMPT)[0]
+
+
+def check_authenticating_proxy_prompt_then_install_through_it():
+    # The system proxy asks for Basic credentials for everything but the
+    # status endpoint's CONNECT, so that every attempt's report arrives.
+    user, password = "tester", "Pr0xy-s3cret-Zq"
+    with Servers() as srv, servers.SquidProxy(user, password, open_ports=[srv.status.port]) \
+            as proxy, servers.system_proxy(proxy.port), d.Display() as display:
+        run = start(display, ENGLISH)
+        dialog, _ = d.wait_for_installer_dialog(display)
+        # Cancel in the prompt fails that attempt as the 407 did.
+        prompt = proxy_prompt(display, 30)
+        assert prompt["owner"] == dialog["hwnd"], (prompt, dialog["hwnd"])
+        d.type_into(display, PROXY_PROMPT, "{Escape}")
+        d.wait_for_state(display, lambda s: not d.visible_dialogs(s, PROXY_PROMPT), 10,
+                         "the prompt to go")
+        # The next attempt asks again; its credentials carry it through.
+        prompt = proxy_prompt(display, 40)
+        d.type_into(display, PROXY_PROMPT, user, "{Tab}", password, "{Return}")
+        wait_for_log("Installer::InstallBrowser", "Module downloaded", timeout=60)
+        d.click(display, dialog, INSTALL)
+        assert run.wait(60) == 0
+        assert setup_record() is not None
+        denied = [r for r in proxy.requests() if r.url == h.setup_url() and r.status == 407]
+        served = [r for r in proxy.requests() if r.url == h.setup_url() and r.status == 200]
+        assert len(denied) >= 2 and [r.user for r in served] == [user], proxy.requests()
+        reports = srv.status.wait_for_requests(3)
+        attempts = [h.values(r) for r in reports if h.is_attempt_report(r)]
+        assert [(a["status"], a["attempt"]) for a in attempts] == [("failed", "1"),
+                                                                  ("success", "2")], attempts
+        assert attempts[0]["error"].startswith("final_query_info-407-"), attempts[0]
+        # Later requests carry the credentials too: the Install click passed.
+        assert winelib.wait_for(lambda: "install" in d.clicks(srv.clicks, "clicked_button"), 10)
+        # The password is in nothing the installer wrote or sent.
+        export = os.path.join(WORK, "registry_export")
+        os.makedirs(export, exist_ok=True)
+        for hive in ("HKCU", "HKLM\\Software"):
+            winelib.reg("export", hive, winelib.win_path(os.path.join(export, hive[:4] + ".reg")),
+                        "/y")
+        assert os.listdir(export)
+        assert d.texts_holding(password, [winelib.temp_dir(), export, WORK]) == []
+        sent = [r.uri for r in srv.status.requests() + srv.clicks.requests()]
+        assert not any(password in uri for uri in sent), sent
+
+
 def newer_version_dialog(state):
     for x in d.visible_dialogs(state):
         title = d.control(x, TITLE_TEXT)
@@ -403,6 +456,7 @@ CHECKS = [
     check_newer_version_and_close_window_outcomes,
     check_closing_while_the_setup_ignores_everything_ends_cleanly,
     check_download_error_waits_for_install_then_shows_the_error_dialog,
+    check_authenticating_proxy_prompt_then_install_through_it,
     check_time_left_line_of_a_slow_download,
     check_every_language_shows_its_own_strings_within_the_line,
 ]
