@@ -217,8 +217,16 @@ void InstallerDialog::OnProxyCredentials() {
     SpinLockHolder hold(&question_lock_);
     question.swap(pending_question_);
   }
+  if (!question) return;
+  if (outcome_shown_) return question->Refuse();
+  // Asked before the dialog manager has shown the window (it does when the
+  // queue first runs empty): the prompt comes over the shown dialog.
+  if (!::IsWindowVisible(window())) {
+    ::ShowWindow(window(), SW_SHOWNORMAL);
+    ::UpdateWindow(window());
+  }
   // The system's prompt, owned by this window and modal to it.
-  if (question) question->AnswerWithSystemPrompt(window());
+  question->AnswerWithSystemPrompt(window());
 }
 
 void InstallerDialog::PlaceControls() {
