@@ -80,12 +80,10 @@ Fault injection (Python, what nginx cannot do)
         so the port is free again at once.
 
 An authenticating proxy
-    SquidProxy(user, password, open_ports=())
-        squid with Basic authentication on a free loopback port; CONNECT to
-        `open_ports` needs none. Attributes: port; requests() -> list of
-        ProxyRequest(method, url, user, result, status) from its access log.
-    system_proxy(port)    context manager: the prefix's user has that proxy
-                          (Internet Settings) while inside.
+    SquidProxy(user, password, open_ports=()): squid with Basic
+        authentication; port; requests() -> ProxyRequest(method, url, user
+        ("-" when none), status) from its access log.
+    system_proxy(port): the prefix's user has that proxy while inside.
 
 Certificates and trust
     TestCa(directory)     an openssl CA: .cert_pem, .cert_der, and
@@ -746,51 +744,30 @@ class CuttingProxy(_Listener):
 
 # --- an authenticating proxy -------------------------------------------------
 
-ProxyRequest = collections.namedtuple("ProxyRequest", "method url user result status")
+ProxyRequest = collections.namedtuple("ProxyRequest", "method url user status")
 
 
 class SquidProxy:
-    """squid on a free loopback port that asks for Basic authentication
-    (basic_ncsa_auth with a password file made by openssl); config, logs and
-    password file in a temporary folder of its own. CONNECT to one of
-    `open_ports` passes without credentials (a proxy that lets some traffic
-    through). requests() -> list of ProxyRequest(method, url, user ("-" when
-    none), result (e.g. "TCP_DENIED"), status) from squid's access log."""
-
-    HELPER = "/usr/lib/squid/basic_ncsa_auth"
+    """squid asking for Basic credentials (basic_ncsa_auth, a password file
+    made by openssl) on a free loopback port, with its files in a temporary
+    folder; CONNECT to `open_ports` passes without them."""
 
     def __init__(self, user, password, open_ports=()):
         self.port = free_port()
-        # squid started by root works as the user "proxy": the folder must be
-        # readable, the log folder writable by it.
+        # squid started by root works as the user "proxy": it must read the
+        # folder and write its logs.
         self.dir = tempfile.mkdtemp(prefix="li_squid_")
-        os.chmod(self.dir, 0o755)
-        logs = os.path.join(self.dir, "logs")
-        os.mkdir(logs)
-        os.chmod(logs, 0o777)
-        self.access_log = os.path.join(logs, "access.log")
+        os.chmod(self.dir, 0o777)
         hashed = subprocess.run(["openssl", "passwd", "-apr1", password], check=True,
                                 stdout=subprocess.PIPE).stdout.decode().strip()
         with open(os.path.join(self.dir, "passwd"), "w") as f:
             f.write("%s:%s\n" % (user, hashed))
-        lines = ["http_port 127.0.0.1:%d" % self.port,
-                 "pid_filename %s/squid.pid" % logs,
-                 "access_log stdio:%s" % self.access_log,
-                 "cache_log %s/cache.log" % logs,
-                 "cache_store_log none", "cache deny all", "coredump_dir %s" % logs,
-                 "shutdown_lifetime 0 seconds",
-                 "auth_param basic program %s %s/passwd" % (self.HELPER, self.dir),
-                 "auth_param basic realm lite_installer test proxy",
-                 "acl authed proxy_auth REQUIRED"]
-        if open_ports:
-            lines += ["acl open_port port %s" % " ".join(str(p) for p in open_ports),
-                      "http_access allow CONNECT open_port"]
-        lines += ["http_access allow authed", "http_access deny all"]
-        conf = os.path.join(self.dir, "squid.conf")
-        with open(conf, "w") as f:
-            f.write("\n".join(lines) + "\n")
-        self._process = subprocess.Popen(["squid", "-N", "-f", conf], stdout=subprocess.DEVNULL,
-                                         stderr=subprocess.DEVNULL)
+        open_acl = ("acl open_port port %s\nhttp_access allow CONNECT open_port\n"
+                    % " ".join(map(str, open_ports))) if open_ports else ""
+        with open(os.path.join(self.dir, "squid.conf"), "w") as f:
+            f.write(_SQUID_CONF.format(port=self.port, dir=self.dir, open_acl=open_acl))
+        self._process = subprocess.Popen(["squid", "-N", "-f", self.dir + "/squid.conf"],
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             wait_until_listening("127.0.0.1", self.port, timeout=20)
         except Exception:
@@ -798,26 +775,15 @@ class SquidProxy:
             raise
 
     def requests(self):
-        # time elapsed client result/status bytes method url user hierarchy type
-        out = []
-        if os.path.exists(self.access_log):
-            with open(self.access_log, encoding="utf-8", errors="replace") as f:
-                for line in f:
-                    fields = line.split()
-                    if len(fields) >= 8:
-                        result, _, status = fields[3].partition("/")
-                        out.append(ProxyRequest(fields[5], fields[6], fields[7], result,
-                                                int(status) if status.isdigit() else 0))
-        return out
+        """From the access log: time elapsed client result/status bytes
+        method url user ..."""
+        with open(os.path.join(self.dir, "access.log")) as f:
+            return [ProxyRequest(x[5], x[6], x[7], int(x[3].partition("/")[2]))
+                    for x in (line.split() for line in f) if len(x) > 7]
 
     def stop(self):
-        if self._process.poll() is None:
-            self._process.terminate()
-            try:
-                self._process.wait(timeout=15)
-            except subprocess.TimeoutExpired:
-                self._process.kill()
-                self._process.wait()
+        self._process.terminate()
+        self._process.wait(timeout=30)
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def __enter__(self):
@@ -827,22 +793,32 @@ class SquidProxy:
         self.stop()
 
 
+_SQUID_CONF = """http_port 127.0.0.1:{port}
+pid_filename {dir}/squid.pid
+access_log stdio:{dir}/access.log
+cache_log {dir}/cache.log
+cache deny all
+shutdown_lifetime 0 seconds
+auth_param basic program /usr/lib/squid/basic_ncsa_auth {dir}/passwd
+auth_param basic realm lite_installer test proxy
+acl authed proxy_auth REQUIRED
+{open_acl}http_access allow authed
+http_access deny all
+"""
 _INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
 
 
 @contextlib.contextmanager
 def system_proxy(port):
-    """The prefix's user takes 127.0.0.1:port as the system proxy, set where
-    a user sets it (Internet Settings: ProxyEnable, ProxyServer), with no
-    ProxyOverride: Wine's WinINet then sends loopback requests through the
-    proxy too (measured; it has no implicit bypass of local addresses)."""
-    winelib.reg("add", _INTERNET_SETTINGS, "/v", "ProxyEnable", "/t", "REG_DWORD", "/d", "1", "/f")
-    winelib.reg("add", _INTERNET_SETTINGS, "/v", "ProxyServer", "/t", "REG_SZ", "/d",
-                "127.0.0.1:%d" % port, "/f")
+    """The prefix's user has 127.0.0.1:port as the system proxy, set where a
+    user sets it, with no ProxyOverride: Wine's WinINet then sends loopback
+    requests through it too (measured: no implicit bypass of local hosts)."""
+    def setting(name, kind, data):
+        winelib.reg("add", _INTERNET_SETTINGS, "/v", name, "/t", kind, "/d", data, "/f")
+    setting("ProxyServer", "REG_SZ", "127.0.0.1:%d" % port)
+    setting("ProxyEnable", "REG_DWORD", "1")
     winelib.reg("delete", _INTERNET_SETTINGS, "/v", "ProxyOverride", "/f")
     try:
         yield
     finally:
-        winelib.reg("add", _INTERNET_SETTINGS, "/v", "ProxyEnable", "/t", "REG_DWORD", "/d", "0",
-                    "/f")
-        winelib.reg("delete", _INTERNET_SETTINGS, "/v", "ProxyServer", "/f")
+        setting("ProxyEnable", "REG_DWORD", "0")

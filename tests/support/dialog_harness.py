@@ -255,39 +255,16 @@ def press(display, *keys, title=TITLE):
         raise AssertionError("no X window titled %r" % title)
     display.tool("xdotool", "windowfocus", "--sync", ids[-1])
     time.sleep(0.2)
-    display.tool("xdotool", "key", "--clearmodifiers", *keys)
+    for key in keys:  # "type:<text>" types the text
+        display.tool("xdotool", *(["type", "--delay", "40", key[5:]] if key.startswith("type:")
+                                  else ["key", "--clearmodifiers", key]))
 
 
-def type_into(display, title, *steps):
-    """Real typing into the window with that title, after focusing it: each
-    step is text to type, or a key name in braces ("{Tab}")."""
-    ids = display.tool("xdotool", "search", "--onlyvisible", "--name", "^%s$" % title).split()
-    if not ids:
-        raise AssertionError("no X window titled %r" % title)
-    display.tool("xdotool", "windowfocus", "--sync", ids[-1])
-    time.sleep(0.2)
-    for step in steps:
-        if step.startswith("{") and step.endswith("}"):
-            display.tool("xdotool", "key", "--clearmodifiers", step[1:-1])
-        else:
-            display.tool("xdotool", "type", "--delay", "40", step)
-
-
-def texts_holding(secret, paths):
-    """Those of the files (walked when folders) that hold `secret` as UTF-8
-    or UTF-16LE text."""
-    needles = (secret.encode("utf-8"), secret.encode("utf-16-le"))
-    found = []
-    for top in paths:
-        walked = [(top, [], [""])] if os.path.isfile(top) else os.walk(top)
-        for folder, _, names in walked:
-            for name in names:
-                path = os.path.join(folder, name) if name else folder
-                with open(path, "rb") as f:
-                    data = f.read()
-                if any(n in data for n in needles):
-                    found.append(path)
-    return found
+def files_holding(secret, folder):
+    """The files under `folder` that hold `secret` as UTF-8 or UTF-16LE."""
+    paths = [os.path.join(d, n) for d, _, names in os.walk(folder) for n in names]
+    return [p for p in paths if any(t in open(p, "rb").read()
+                                    for t in (secret.encode(), secret.encode("utf-16-le")))]
 
 
 def recorded_urls(record_path):

@@ -233,53 +233,36 @@ def check_download_error_waits_for_install_then_shows_the_error_dialog():
 PROXY_PROMPT = "Enter Network Password"  # Wine's title of the system's prompt
 
 
-def proxy_prompt(display, timeout):
-    state = d.wait_for_state(display, lambda s: d.visible_dialogs(s, PROXY_PROMPT), timeout,
-                             "the proxy's credential prompt")
-    return d.visible_dialogs(state, PROXY_PROMPT)[0]
-
-
 def check_authenticating_proxy_prompt_then_install_through_it():
-    # The system proxy asks for Basic credentials for everything but the
-    # status endpoint's CONNECT, so that every attempt's report arrives.
+    # The proxy asks for credentials for all but the reports' CONNECT.
     user, password = "tester", "Pr0xy-s3cret-Zq"
-    with Servers() as srv, servers.SquidProxy(user, password, open_ports=[srv.status.port]) \
-            as proxy, servers.system_proxy(proxy.port), d.Display() as display:
+    prompt = lambda s: d.visible_dialogs(s, PROXY_PROMPT)  # noqa: E731
+    with Servers() as srv, servers.SquidProxy(user, password, [srv.status.port]) as proxy, \
+            servers.system_proxy(proxy.port), d.Display() as display:
         run = start(display, ENGLISH)
         dialog, _ = d.wait_for_installer_dialog(display)
-        # Cancel in the prompt fails that attempt as the 407 did.
-        prompt = proxy_prompt(display, 30)
-        assert prompt["owner"] == dialog["hwnd"], (prompt, dialog["hwnd"])
-        d.type_into(display, PROXY_PROMPT, "{Escape}")
-        d.wait_for_state(display, lambda s: not d.visible_dialogs(s, PROXY_PROMPT), 10,
-                         "the prompt to go")
-        # The next attempt asks again; its credentials carry it through.
-        prompt = proxy_prompt(display, 40)
-        d.type_into(display, PROXY_PROMPT, user, "{Tab}", password, "{Return}")
+        shown = prompt(d.wait_for_state(display, prompt, 30, "the prompt"))[0]
+        assert shown["owner"] == dialog["hwnd"], shown
+        d.press(display, "Escape", title=PROXY_PROMPT)  # fails this attempt
+        d.wait_for_state(display, lambda s: not prompt(s), 10, "the prompt to go")
+        d.wait_for_state(display, prompt, 40, "the next attempt's prompt")
+        d.press(display, "type:" + user, "Tab", "type:" + password, "Return", title=PROXY_PROMPT)
         wait_for_log("Installer::InstallBrowser", "Module downloaded", timeout=60)
         d.click(display, dialog, INSTALL)
-        assert run.wait(60) == 0
-        assert setup_record() is not None
-        denied = [r for r in proxy.requests() if r.url == h.setup_url() and r.status == 407]
-        served = [r for r in proxy.requests() if r.url == h.setup_url() and r.status == 200]
-        assert len(denied) >= 2 and [r.user for r in served] == [user], proxy.requests()
-        reports = srv.status.wait_for_requests(3)
-        attempts = [h.values(r) for r in reports if h.is_attempt_report(r)]
-        assert [(a["status"], a["attempt"]) for a in attempts] == [("failed", "1"),
-                                                                  ("success", "2")], attempts
+        assert run.wait(60) == 0 and setup_record() is not None
+        asked = [(r.status, r.user) for r in proxy.requests() if r.url == h.setup_url()]
+        assert asked[-1] == (200, user) and asked.count((407, "-")) >= 2, asked
+        attempts = [h.values(r) for r in srv.status.wait_for_requests(3) if h.is_attempt_report(r)]
+        assert [a["status"] for a in attempts] == ["failed", "success"], attempts
         assert attempts[0]["error"].startswith("final_query_info-407-"), attempts[0]
-        # Later requests carry the credentials too: the Install click passed.
+        # Later requests carry the credentials: the Install click passed.
         assert winelib.wait_for(lambda: "install" in d.clicks(srv.clicks, "clicked_button"), 10)
-        # The password is in nothing the installer wrote or sent.
-        export = os.path.join(WORK, "registry_export")
-        os.makedirs(export, exist_ok=True)
-        for hive in ("HKCU", "HKLM\\Software"):
-            winelib.reg("export", hive, winelib.win_path(os.path.join(export, hive[:4] + ".reg")),
-                        "/y")
-        assert os.listdir(export)
-        assert d.texts_holding(password, [winelib.temp_dir(), export, WORK]) == []
-        sent = [r.uri for r in srv.status.requests() + srv.clicks.requests()]
-        assert not any(password in uri for uri in sent), sent
+        # Nothing the installer wrote or sent holds the password.
+        for hive in ("HKCU", "HKLM"):
+            winelib.reg("export", hive, winelib.win_path(os.path.join(WORK, hive + ".reg")), "/y")
+        assert d.files_holding(password, winelib.temp_dir()) + \
+            d.files_holding(password, WORK) == [], "password written"
+        assert not [r for r in srv.status.requests() + srv.clicks.requests() if password in r.uri]
 
 
 def newer_version_dialog(state):
