@@ -282,39 +282,41 @@ bool Downloader::OpenDownload(const wchar_t* url, DownloadSink* sink) {
   expected_status_ = kStatusOk;
   CloseHandles();
 
-  std::shared_ptr<OpenJob> job;
-  for (;;) {
-    // Not make_shared: its deleter lookup drags the exception runtime in.
-    job.reset(new OpenJob());
-    job->url = url ? url : L"";
-    job->bounds = bounds_;
-    if (sink) {
-      job->offset = sink->total();
-      job->validator = sink->origin_validator();
-      job->complete_length = sink->origin_length();
-    }
-    switch (RunBounded(job, OpenPhaseIdleMs(bounds_), bounds_.total_ms, stop_event_)) {
-      case BoundedOutcome::kTimedOut:
-        SetError(kStepInternetOpenUrl, kInternetTimeoutCode);
-        return false;
-      case BoundedOutcome::kStopped:
-        SetError(kStepInternetOpenUrl, ERROR_INTERNET_OPERATION_CANCELLED);
-        return false;
-      case BoundedOutcome::kDone:
-        break;
-    }
-    if (job->error_step || job->status != kStatusProxyAuthRequired || !proxy_prompt_) break;
-    // The user's time at the prompt counts in no bound; with credentials
-    // the same attempt opens again and the requests carry them.
-    const ProxyCredentialQuestion::Outcome answer = ProxyCredentialQuestion::Ask(
-        std::shared_ptr<ProxyCredentialQuestion>(
-            new ProxyCredentialQuestion(job, job->request.Get())),
-        proxy_prompt_, stop_event_);
-    if (answer == ProxyCredentialQuestion::kStopped) {
+  // Not make_shared: its deleter lookup drags the exception runtime in.
+  std::shared_ptr<OpenJob> job(new OpenJob());
+  job->url = url ? url : L"";
+  job->bounds = bounds_;
+  if (sink) {
+    job->offset = sink->total();
+    job->validator = sink->origin_validator();
+    job->complete_length = sink->origin_length();
+  }
+  switch (RunBounded(job, OpenPhaseIdleMs(bounds_), bounds_.total_ms, stop_event_)) {
+    case BoundedOutcome::kTimedOut:
+      SetError(kStepInternetOpenUrl, kInternetTimeoutCode);
+      return false;
+    case BoundedOutcome::kStopped:
       SetError(kStepInternetOpenUrl, ERROR_INTERNET_OPERATION_CANCELLED);
       return false;
+    case BoundedOutcome::kDone:
+      break;
+  }
+  if (!job->error_step && job->status == kStatusProxyAuthRequired && proxy_prompt_) {
+    // The user's time at the prompt counts in no bound. With credentials
+    // the same attempt opens again, and its requests carry them.
+    std::shared_ptr<ProxyCredentialQuestion> question(
+        new ProxyCredentialQuestion(job, job->request.Get()));
+    switch (ProxyCredentialQuestion::Ask(question, proxy_prompt_, stop_event_)) {
+      case ProxyCredentialQuestion::kGiven:
+        question.reset();
+        job.reset();  // the refused request is closed before the next one
+        return OpenDownload(url, sink);
+      case ProxyCredentialQuestion::kStopped:
+        SetError(kStepInternetOpenUrl, ERROR_INTERNET_OPERATION_CANCELLED);
+        return false;
+      case ProxyCredentialQuestion::kRefused:
+        break;  // the 407 answer fails the attempt
     }
-    if (answer == ProxyCredentialQuestion::kRefused) break;
   }
   redirect_url_ = job->redirect_url;
   if (job->error_step) {
