@@ -301,6 +301,9 @@ bool Downloader::OpenDownload(const wchar_t* url, DownloadSink* sink) {
     case BoundedOutcome::kDone:
       break;
   }
+  if (!job->error_step && job->status == kStatusProxyAuthRequired) {
+    LI_LOG(kLogWarning, kOpenDownload, L"The proxy asks for credentials: ", job->url);
+  }
   if (!job->error_step && job->status == kStatusProxyAuthRequired && proxy_prompt_) {
     // The user's time at the prompt counts in no bound. With credentials
     // the same attempt opens again, and its requests carry them.

@@ -685,6 +685,8 @@ def authenticating_proxy_refuses_every_silent_attempt(ctx):
         asked = [(r.status, r.user) for r in proxy.requests() if r.url == SETUP_URL]
     check_equal((run.code, run.record, asked), (400, None, [(407, "-")] * 5), "refused run")
     check(took < 4 * 15 + 30 and not ctx.files.requests(), "bounded, all through the proxy")
+    check(run.has_line("WARNING", "lite_installer::Downloader::OpenDownload",
+                       "The proxy asks for credentials: " + SETUP_URL), "the log says why")
     attempts, finals = ctx.reports(6)
     for number, a in enumerate(attempts, 1):
         check_attempt_report(a, "failed", number, None, installation_id(attempts[0]),
