@@ -18,9 +18,11 @@
 //   RETRY (12032), Cancel returns 0 (Windows documents ERROR_CANCELLED), so
 //   only 12032 counts as given. The typed values can be read back from the
 //   request with INTERNET_OPTION_PROXY_USERNAME / _PASSWORD.
-// - Set on a new request with those two options, the credentials carry the
-//   request through (squid logged 407, then 200 for the user): a fresh
-//   request of the same attempt goes on with them.
+// - Set on a new request with those two options, the credentials carry it
+//   through: squid logged 407, then 200 (GET) or TCP_TUNNEL/200 (CONNECT)
+//   for the user. Sent again on the same request after its 407, a plain GET
+//   passed too, but an https request went to the proxy as a bare
+//   "GET /path" (squid: 400). So the attempt goes on with a new request.
 #pragma once
 
 #if defined(_WIN32)
