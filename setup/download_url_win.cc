@@ -66,6 +66,7 @@ bool DownloadUrl(const std::wstring& url, DownloadSink* sink, std::wstring* erro
                  std::wstring* redirect_url, uint32_t* content_length, const DownloadStop& stop,
                  InstallerObserver* observer, const RequestBounds& bounds) {
   Downloader downloader(bounds, stop.event);
+  downloader.set_proxy_prompt(observer);
   auto stop_requested = [&stop] {
     if (stop.flag) return stop.flag->load();
     return stop.event && ::WaitForSingleObject(stop.event, 0) == WAIT_OBJECT_0;

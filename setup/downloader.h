@@ -20,6 +20,7 @@
 #include "platform/scoped_handle.h"
 #endif
 #include "setup/download_sink.h"
+#include "setup/installer_observer.h"
 #include "setup/request_bounds.h"
 
 namespace lite_installer {
@@ -65,6 +66,10 @@ class Downloader {
   // that was continued).
   bool FinalizeDownload();
 
+  // Who is asked when a proxy wants credentials (proxy_credentials.h);
+  // null (the default, and in silent runs): nobody, the 407 fails the attempt.
+  void set_proxy_prompt(InstallerObserver* observer) { proxy_prompt_ = observer; }
+
   const std::wstring& error_text() const { return error_text_; }
   const std::wstring& redirect_url() const { return redirect_url_; }
   // The whole file's size (of a resumed file too), 0 while unknown.
@@ -92,6 +97,7 @@ class Downloader {
   uint32_t expected_status_ = 0;
   RequestBounds bounds_;
   HANDLE stop_event_;
+  InstallerObserver* proxy_prompt_ = nullptr;
   // Declared so that destruction frees the buffer, then closes the request,
   // the connection and the session.
   ScopedInternetHandle internet_;

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -23,6 +24,8 @@ using HWND = void*;
 #endif
 
 namespace lite_installer {
+
+class ProxyCredentialQuestion;
 
 enum TimeLeftKind : int { kTimeLeftNone = 0, kTimeLeftEstimate = 1, kTimeLeftUpperBound = 2 };
 
@@ -35,6 +38,13 @@ class InstallerObserver {
   virtual void SetTimeLeft(int32_t seconds, TimeLeftKind kind) = 0;
   virtual void OnInstallError(int32_t code) = 0;
   virtual HWND GetProgressWindow() = 0;
+  // A proxy asks for credentials (proxy_credentials.h): hands the question
+  // to the window's thread, which answers it; false when nothing can ask
+  // the user (the download then fails as refused). Worker thread only.
+  virtual bool AskProxyCredentials(const std::shared_ptr<ProxyCredentialQuestion>& question) {
+    (void)question;
+    return false;
+  }
 };
 
 }  // namespace lite_installer

@@ -19,8 +19,10 @@
 #include "brand/brand_package_info.h"
 #include "brand/distrib_info_params.h"
 #include "installer/command_line.h"
+#include "platform/spin_lock.h"
 #include "setup/install_flow.h"
 #include "setup/installer_observer.h"
+#include "setup/proxy_credentials.h"
 #include "ui/image_button.h"
 #include "ui/image_check_box.h"
 #include "ui/image_dialog.h"
@@ -66,6 +68,7 @@ class InstallerDialog : public ImageDialog, public InstallerObserver {
   void SetTimeLeft(int32_t seconds, TimeLeftKind kind) override;
   void OnInstallError(int32_t code) override;
   HWND GetProgressWindow() override;
+  bool AskProxyCredentials(const std::shared_ptr<ProxyCredentialQuestion>& question) override;
 
  private:
   INT_PTR OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -87,6 +90,7 @@ class InstallerDialog : public ImageDialog, public InstallerObserver {
   void ShowErrorOutcome();
   void ShowNewerVersionOutcome();
   void Post(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnProxyCredentials();
 
   const BrandPackageInfo& brand_;
   const DistribInfoParams& distrib_info_;
@@ -113,6 +117,9 @@ class InstallerDialog : public ImageDialog, public InstallerObserver {
   std::atomic<HWND> published_window_{nullptr};
   std::atomic<bool> show_time_left_{false};
   std::atomic<int32_t> pending_error_{0};
+  // The proxy's question from the worker, until the window's thread takes it.
+  SpinLock question_lock_;
+  std::shared_ptr<ProxyCredentialQuestion> pending_question_;
   bool install_started_ = false;
   bool outcome_shown_ = false;
 };

@@ -19,6 +19,9 @@ namespace {
 // (wParam: its code).
 constexpr UINT WM_CLOSE_REQUEST = WM_APP + 4;
 constexpr UINT WM_INSTALL_ERROR = WM_APP + 5;
+// Worker → dialog: a proxy asks for credentials (the question waits in
+// pending_question_).
+constexpr UINT WM_PROXY_CREDENTIALS = WM_APP + 6;
 
 constexpr int kPlainTextId = -1;
 constexpr int kPercentRange = 100;
@@ -106,6 +109,18 @@ void InstallerDialog::OnInstallError(int32_t code) {
 
 HWND InstallerDialog::GetProgressWindow() { return published_window_.load(); }
 
+bool InstallerDialog::AskProxyCredentials(
+    const std::shared_ptr<ProxyCredentialQuestion>& question) {
+  {
+    SpinLockHolder hold(&question_lock_);
+    pending_question_ = question;
+  }
+  // Before the window exists the post is dropped; the end of WM_INITDIALOG
+  // looks for a waiting question itself.
+  Post(WM_PROXY_CREDENTIALS, 0, 0);
+  return true;
+}
+
 // --- dialog thread ---
 
 void InstallerDialog::OnWindowCreated() { published_window_.store(window()); }
@@ -184,6 +199,25 @@ void InstallerDialog::Initialize() {
                 image.cy - kInstallerShadowMargins.top - kInstallerShadowMargins.bottom);
   shadow_.reset(new ShadowWindow(window, background_, kInstallerShadowMargins));
   PlaceControls();
+  ::PostMessageW(window, WM_PROXY_CREDENTIALS, 0, 0);
+}
+
+void InstallerDialog::OnProxyCredentials() {
+  std::shared_ptr<ProxyCredentialQuestion> question;
+  {
+    SpinLockHolder hold(&question_lock_);
+    question.swap(pending_question_);
+  }
+  if (!question) return;
+  if (outcome_shown_) return question->Refuse();
+  // Asked before the dialog manager has shown the window (it does when the
+  // queue first runs empty): the prompt comes over the shown dialog.
+  if (!::IsWindowVisible(window())) {
+    ::ShowWindow(window(), SW_SHOWNORMAL);
+    ::UpdateWindow(window());
+  }
+  // The system's prompt, owned by this window and modal to it.
+  question->AnswerWithSystemPrompt(window());
 }
 
 void InstallerDialog::PlaceControls() {
@@ -242,6 +276,9 @@ INT_PTR InstallerDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return TRUE;
     case WM_INSTALL_ERROR:
       if (install_started_) ShowErrorOutcome();
+      return TRUE;
+    case WM_PROXY_CREDENTIALS:
+      OnProxyCredentials();
       return TRUE;
   }
   if (OnSetupMessage(message, wparam, lparam)) return Answer(0);

@@ -655,6 +655,26 @@ def server_that_always_fails_gets_five_attempts(ctx):
     check_state_kept(run)
 
 
+def authenticating_proxy_refuses_every_silent_attempt(ctx):
+    # A silent run never asks for the proxy's credentials; the reports'
+    # CONNECT passes without them.
+    ctx.serve(ctx.setups.signed)
+    with servers.SquidProxy("tester", "Pr0xy-s3cret-Zq", [ctx.status.port]) as proxy, \
+            servers.system_proxy(proxy.port):
+        start = time.time()
+        run = ctx.install("--silent")
+        took = time.time() - start
+        asked = [(r.status, r.user) for r in proxy.requests() if r.url == SETUP_URL]
+    check_equal((run.code, run.record, asked), (400, None, [(407, "-")] * 5), "refused run")
+    check(took < 4 * 15 + 30 and not ctx.files.requests(), "bounded, all through the proxy")
+    check(run.has_line("WARNING", "lite_installer::Downloader::OpenDownload",
+                       "The proxy asks for credentials: " + SETUP_URL), "the log says why")
+    attempts, finals = ctx.reports(6)
+    for number, a in enumerate(attempts, 1):
+        check_attempt_report(a, "failed", number, None, installation_id(attempts[0]),
+                             error_prefix="final_query_info-407-")
+
+
 def unreachable_status_endpoint_changes_only_the_log(ctx):
     if ctx.status:
         ctx.status.stop()
@@ -692,6 +712,7 @@ def main():
         setup_still_open_for_writing_is_not_run,
         setup_that_cannot_be_started_gives_400,
         redirect_report_names_only_the_target_host,
+        authenticating_proxy_refuses_every_silent_attempt,
     ]
     fault_cases = [
         missing_content_length_downloads_to_the_end,

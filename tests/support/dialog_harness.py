@@ -254,7 +254,16 @@ def press(display, *keys, title=TITLE):
         raise AssertionError("no X window titled %r" % title)
     display.tool("xdotool", "windowfocus", "--sync", ids[-1])
     time.sleep(0.2)
-    display.tool("xdotool", "key", "--clearmodifiers", *keys)
+    for key in keys:  # "type:<text>" types the text
+        display.tool("xdotool", *(["type", "--delay", "40", key[5:]] if key.startswith("type:")
+                                  else ["key", "--clearmodifiers", key]))
+
+
+def files_holding(secret, folder):
+    """The files under `folder` that hold `secret` as UTF-8 or UTF-16LE."""
+    paths = [os.path.join(d, n) for d, _, names in os.walk(folder) for n in names]
+    return [p for p in paths if any(t in open(p, "rb").read()
+                                    for t in (secret.encode(), secret.encode("utf-16-le")))]
 
 
 def recorded_urls(record_path):

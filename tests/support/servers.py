@@ -79,6 +79,12 @@ Fault injection (Python, what nginx cannot do)
         `interval` seconds. All three reset their connections when stopped,
         so the port is free again at once.
 
+An authenticating proxy
+    SquidProxy(user, password, open_ports=()): squid with Basic
+        authentication; port; requests() -> ProxyRequest(method, url, user
+        ("-" when none), status) from its access log.
+    system_proxy(port): the prefix's user has that proxy while inside.
+
 Certificates and trust
     TestCa(directory)     an openssl CA: .cert_pem, .cert_der, and
                           issue_server_cert(names) -> (cert_pem, key_pem)
@@ -734,3 +740,85 @@ class CuttingProxy(_Listener):
                 pass
 
 
+
+
+# --- an authenticating proxy -------------------------------------------------
+
+ProxyRequest = collections.namedtuple("ProxyRequest", "method url user status")
+
+
+class SquidProxy:
+    """squid asking for Basic credentials (basic_ncsa_auth, a password file
+    made by openssl) on a free loopback port, with its files in a temporary
+    folder; CONNECT to `open_ports` passes without them."""
+
+    def __init__(self, user, password, open_ports=()):
+        self.port = free_port()
+        # squid started by root works as the user "proxy": it must read the
+        # folder and write its logs.
+        self.dir = tempfile.mkdtemp(prefix="li_squid_")
+        os.chmod(self.dir, 0o777)
+        hashed = subprocess.run(["openssl", "passwd", "-apr1", password], check=True,
+                                stdout=subprocess.PIPE).stdout.decode().strip()
+        with open(os.path.join(self.dir, "passwd"), "w") as f:
+            f.write("%s:%s\n" % (user, hashed))
+        open_acl = ("acl open_port port %s\nhttp_access allow CONNECT open_port\n"
+                    % " ".join(map(str, open_ports))) if open_ports else ""
+        with open(os.path.join(self.dir, "squid.conf"), "w") as f:
+            f.write(_SQUID_CONF.format(port=self.port, dir=self.dir, open_acl=open_acl))
+        self._process = subprocess.Popen(["squid", "-N", "-f", self.dir + "/squid.conf"],
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            wait_until_listening("127.0.0.1", self.port, timeout=20)
+        except Exception:
+            self.stop()
+            raise
+
+    def requests(self):
+        """From the access log: time elapsed client result/status bytes
+        method url user ..."""
+        with open(os.path.join(self.dir, "access.log")) as f:
+            return [ProxyRequest(x[5], x[6], x[7], int(x[3].partition("/")[2]))
+                    for x in (line.split() for line in f) if len(x) > 7]
+
+    def stop(self):
+        self._process.terminate()
+        self._process.wait(timeout=30)
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+_SQUID_CONF = """http_port 127.0.0.1:{port}
+pid_filename {dir}/squid.pid
+access_log stdio:{dir}/access.log
+cache_log {dir}/cache.log
+cache deny all
+shutdown_lifetime 0 seconds
+auth_param basic program /usr/lib/squid/basic_ncsa_auth {dir}/passwd
+auth_param basic realm lite_installer test proxy
+acl authed proxy_auth REQUIRED
+{open_acl}http_access allow authed
+http_access deny all
+"""
+_INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
+
+
+@contextlib.contextmanager
+def system_proxy(port):
+    """The prefix's user has 127.0.0.1:port as the system proxy, set where a
+    user sets it, with no ProxyOverride: Wine's WinINet then sends loopback
+    requests through it too (measured: no implicit bypass of local hosts)."""
+    def setting(name, kind, data):
+        winelib.reg("add", _INTERNET_SETTINGS, "/v", name, "/t", kind, "/d", data, "/f")
+    setting("ProxyServer", "REG_SZ", "127.0.0.1:%d" % port)
+    setting("ProxyEnable", "REG_DWORD", "1")
+    winelib.reg("delete", _INTERNET_SETTINGS, "/v", "ProxyOverride", "/f")
+    try:
+        yield
+    finally:
+        setting("ProxyEnable", "REG_DWORD", "0")

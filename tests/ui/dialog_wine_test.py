@@ -2,8 +2,9 @@
 and read from outside through Win32: the welcome screen, Install and the
 progress screen with the setup's messages, Escape, Cancel and Alt+F4, the
 outcome dialogs, the held-back download error, the stop that runs out while
-the setup ignores it, the time-left line of a slow download, the pictures
-on screen, and the interface languages.
+the setup ignores it, the system's prompt of an authenticating proxy, the
+time-left line of a slow download, the pictures on screen, and the interface
+languages.
 
 Screenshots of the two screens are saved into the test's folder.
 """
@@ -224,6 +225,41 @@ def check_download_error_waits_for_install_then_shows_the_error_dialog():
             d.recorded_urls(URLS)
 
 
+PROXY_PROMPT = "Enter Network Password"  # Wine's title of the system's prompt
+
+
+def check_authenticating_proxy_prompt_then_install_through_it():
+    # The proxy asks for credentials for everything, the reports' CONNECT too.
+    user, password = "tester", "Pr0xy-s3cret-Zq"
+    prompt = lambda s: d.visible_dialogs(s, PROXY_PROMPT)  # noqa: E731
+    with Servers() as srv, servers.SquidProxy(user, password) as proxy, \
+            servers.system_proxy(proxy.port), d.Display() as display:
+        run = start(display, ENGLISH)
+        dialog, _ = d.wait_for_installer_dialog(display)
+        shown = prompt(d.wait_for_state(display, prompt, 30, "the prompt"))[0]
+        assert shown["owner"] == dialog["hwnd"], shown
+        d.press(display, "Escape", title=PROXY_PROMPT)  # fails this attempt
+        d.wait_for_state(display, lambda s: not prompt(s), 10, "the prompt to go")
+        d.wait_for_state(display, prompt, 40, "the next attempt's prompt")
+        d.press(display, "type:" + user, "Tab", "type:" + password, "Return", title=PROXY_PROMPT)
+        wait_for_log("Installer::InstallBrowser", "Module downloaded", timeout=60)
+        d.click(display, dialog, INSTALL)
+        assert run.wait(60) == 0 and setup_record() is not None
+        asked = [(r.status, r.user) for r in proxy.requests() if r.url == h.setup_url()]
+        assert asked[-1] == (200, user) and asked.count((407, "-")) >= 2, asked
+        # Later requests carry the credentials: the report of the second
+        # attempt (the first one's was refused) and the Install click.
+        attempts = [h.values(r) for r in srv.status.wait_for_requests(2) if h.is_attempt_report(r)]
+        assert [(a["status"], a["attempt"]) for a in attempts] == [("success", "2")], attempts
+        assert winelib.wait_for(lambda: "install" in d.clicks(srv.clicks, "clicked_button"), 10)
+        # Nothing the installer wrote or sent holds the password.
+        for hive in ("HKCU", "HKLM"):
+            winelib.reg("export", hive, winelib.win_path(os.path.join(WORK, hive + ".reg")), "/y")
+        assert d.files_holding(password, winelib.temp_dir()) + \
+            d.files_holding(password, WORK) == [], "password written"
+        assert not [r for r in srv.status.requests() + srv.clicks.requests() if password in r.uri]
+
+
 def newer_version_dialog(state):
     for x in d.visible_dialogs(state):
         title = d.control(x, TITLE_TEXT)
@@ -397,6 +433,7 @@ CHECKS = [
     check_newer_version_and_close_window_outcomes,
     check_closing_while_the_setup_ignores_everything_ends_cleanly,
     check_download_error_waits_for_install_then_shows_the_error_dialog,
+    check_authenticating_proxy_prompt_then_install_through_it,
     check_time_left_line_of_a_slow_download,
     check_every_language_shows_its_own_strings_within_the_line,
 ]
