@@ -290,6 +290,18 @@ class Bounds(DownloaderTest):
         self.assertEqual(p["error"], "internet_open_url-12017")  # operation cancelled
         self.assertLess(took, 1.5)
 
+    def test_dripping_body_ends_at_the_low_speed_window(self):
+        # A byte every 2 s is never silent for the receive timeout (3 s).
+        body = self.bounds.body
+        window = body.low_speed_window_ms / 1000.0
+        with servers.FaultServer({"/f": servers.Route(body=b"d" * 1000, trickle=2.0)}) as fault:
+            p, took = self.timed(fault.url("/f"))
+        self.assertEqual((p["result"], p["error"]), ("0", "internet_read-12002"))
+        self.assertGreaterEqual(took, window)
+        self.assertLess(took, window + 2 * 2.0 + 2)
+        self.assertEqual(p.messages(READ), ["Download stalled: fewer than %d bytes in %d ms."
+                                            % (body.low_speed_min_bytes, body.low_speed_window_ms)])
+
     def test_report_is_dropped_after_its_whole_bound(self):
         total = self.bounds.report.total_ms / 1000.0
         # Silent at the TLS handshake, and an answer that comes byte by
@@ -320,6 +332,9 @@ class Faults(DownloaderTest):
             "/error": servers.Route(body=b"internal", status=500),
             "/partial": servers.Route(body=b"abc", status=206),
             "/nocontent": servers.Route(status=204),
+            "/long": servers.Route(body=self.body, length=1000),
+            "/endless": servers.Route(endless=True),
+            "/ranges": servers.Route(body=self.body, ranges=True),
         })
 
     def tearDown(self):
@@ -328,21 +343,54 @@ class Faults(DownloaderTest):
     def test_body_cut_short_is_a_read_error_and_keeps_what_arrived(self):
         # Wine hands a body closed before its Content-Length to the caller as
         # a clean end; the downloader must still not call it complete. A
-        # reset while the read waits for the rest of its 32 KB fails it
-        # (10054, WSAECONNRESET, under Wine) and loses that part: what is
-        # kept is still the start of the body.
-        for route, error, kept in (("/cut", "internet_read-12030", 50000),
-                                   ("/reset", "internet_read-10054", 32768)):
+        # reset discards what the client had not read yet (then the failed
+        # read says 10054, WSAECONNRESET): what is kept is still the start of
+        # the body.
+        for route, errors, least in (("/cut", ["internet_read-12030"], 50000),
+                                     ("/reset", ["internet_read-12030", "internet_read-10054"], 0)):
             with self.subTest(route=route):
                 p = self.probe("--steps", "--sink=file",
                                "--file=" + winelib.win_path(self.path("c.bin")),
                                self.faults.url(route))
                 self.assertEqual(p["result"], "0")
-                self.assertEqual(p["error"], error)
-                self.assertEqual(p.number("sink_total"), kept)
+                self.assertIn(p["error"], errors)
+                kept = p.number("sink_total")
+                self.assertTrue(least <= kept <= 50000, kept)
                 self.assertEqual(self.read("c.bin"), self.body[:kept])
                 self.assertEqual(p.messages(READ), ["Download chunk error."])
                 self.assertEqual(p.messages(FINALIZE), [])
+
+    def test_bodies_longer_than_announced_or_past_the_cap_never_reach_the_file(self):
+        # Wine delivers every byte the server sends, past the Content-Length too.
+        cap = servers.request_bounds().body.unannounced_cap
+        for route, error, least, most, line in (
+                ("/long", "internet_read-12152", 0, 1000,
+                 "Body longer than its Content-Length of 1000 bytes."),
+                ("/endless", "internet_read-223", cap - 32767, cap,
+                 "Body without Content-Length passed %d bytes." % cap)):
+            with self.subTest(route=route):
+                p = self.probe("--sink=file", "--file=" + winelib.win_path(self.path("b.bin")),
+                               self.faults.url(route))
+                self.assertEqual((p["result"], p["error"]), ("0", error))
+                self.assertEqual(p.number("file_size"), p.number("sink_total"))
+                self.assertTrue(least <= p.number("sink_total") <= most, p.number("sink_total"))
+                self.assertEqual(p.messages(READ), [line])
+
+    def test_a_file_that_cannot_fit_is_not_begun_and_the_kept_part_goes(self):
+        # The sink sees the free space of its file's folder as the host does.
+        p = self.probe("--sink=file", "--file=" + winelib.win_path(self.path("d.bin")),
+                       self.faults.url("/nocontent"))
+        host = os.statvfs(self.work)
+        self.assertAlmostEqual(p.number("free_space"), host.f_bavail * host.f_frsize, delta=1 << 30)
+        # 5000 bytes kept, the server continues them, 1000 bytes free.
+        p = self.probe("--sink=file", "--file=" + winelib.win_path(self.path("d.bin")),
+                       "--initial=5000", "--free=1000", "--observer", self.faults.url("/ranges"))
+        self.assertEqual((p["result"], p["error"]), ("0", "write_file-112"))
+        self.assertEqual((p.number("sink_total"), p.number("file_size")), (0, 0))
+        self.assertEqual(p.messages(OPEN), ["Not enough free disk space for the download: 95000 "
+                                            "bytes to come, 1000 bytes free."])
+        self.assertEqual(p.observer, [])
+        self.assertEqual([r.headers.get("range") for r in self.faults.requests], [None, "bytes=5000-"])
 
     def test_after_an_error_reads_do_not_touch_the_network(self):
         p = self.probe("--steps", "--extra-reads=3", self.faults.url("/cut"))
@@ -409,6 +457,15 @@ class Https(DownloaderTest):
             self.assertEqual(p["error"], "internet_open_url-12057")
             self.assertEqual(p["open"], "0")
             self.assertEqual(status.requests(), [])
+
+    def test_redirect_from_https_to_http_is_refused(self):
+        with servers.FaultServer({}) as plain, servers.StatusEndpoint(
+                port=servers.free_port(), status=302, body=plain.url("/clear")) as status:
+            p = self.probe("--steps", status.url)
+            self.assertEqual((p["open"], p["error"], p["redirect"]),
+                             ("0", "internet_open_url-12040", ""))
+            self.assertEqual([r.status for r in status.wait_for_requests(1)], [302])
+        self.assertEqual(plain.requests, [])
 
     def test_unreachable_endpoint_fails_at_open(self):
         p = self.probe("--steps", "https://127.0.0.1:%d/get/browser/install" % servers.free_port())
