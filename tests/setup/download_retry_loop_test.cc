@@ -180,6 +180,24 @@ TEST_F(DownloadRetryLoop, BrokenReadOfTheSetupItselfIsStillResumable) {
   EXPECT_TRUE(IsErrorResponse(L"final_query_info-206-0"));
 }
 
+TEST_F(DownloadRetryLoop, BodiesThatAreNotTheSetupOrFilledTheDiskAreNeverResumed) {
+  // Unknown length: only the error text decides. A stall keeps its bytes.
+  const struct {
+    const wchar_t* error_text;
+    uint32_t second_offset;
+  } cases[] = {{L"internet_read-12152", 0}, {L"internet_read-223", 0}, {L"write_file-112", 0},
+               {L"write_file-39", 0},       {L"internet_read-12002", 600}, {L"write_file-5", 600}};
+  for (const auto& c : cases) {
+    MemoryDownloadSink fresh;
+    Step step = Failing(600, 0);
+    step.error_text = c.error_text;
+    ScriptedDownload download({step, Succeeding(1, 0)});
+    EXPECT_TRUE(RunDownloadAttempts(&fresh, &download));
+    EXPECT_EQ(download.start_offsets, (std::vector<uint32_t>{0, c.second_offset})) << c.error_text;
+    EXPECT_EQ(download.reports[0].delivered, 600) << c.error_text;
+  }
+}
+
 TEST_F(DownloadRetryLoop, ErrorPageIsToldByTheDownloadersOwnPrefix) {
   // The servers receive this text as it is, and the loop decides by it.
   EXPECT_STREQ(kFinalQueryInfoErrorPrefix, L"final_query_info-");
