@@ -58,9 +58,10 @@ Fault injection (Python, what nginx cannot do)
           cut="close", stall=0.0, ranges=False, location=None, headers=None,
           hang=False, delay=0.0, trickle=0.0, length=None, endless=False)
         content_length=False omits the header (the body ends at the close);
-        length=N announces N instead of the body's length (then sends it
-        all); endless=True sends bytes without a length until the client
-        goes;
+        length=N announces N but sends the whole body in chunks
+        (Transfer-Encoding: chunked, which WinINet reads to its end whatever
+        the length said); endless=True sends bytes without a length until
+        the client goes;
         cut_at=N announces the whole body but sends N bytes, then closes
         ("close") or resets ("reset") the connection, after `stall` seconds;
         ranges=True honours "Range: bytes=N-" with 206 (and "If-Range" against
@@ -535,6 +536,14 @@ class _FaultHandler(http.server.BaseHTTPRequestHandler):
         if not route.content_length or route.endless or route.length is not None:
             self.send_header("Connection", "close")
             self.close_connection = True
+        if route.length is not None:
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            for i in range(0, len(payload), 8192):
+                piece = payload[i:i + 8192]
+                self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+            self.wfile.write(b"0\r\n\r\n")
+            return
         self.end_headers()
         if route.cut_at is not None:
             self.wfile.write(payload[:route.cut_at])
@@ -558,11 +567,14 @@ class _FaultHandler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
             return
         if route.trickle:
-            for i in range(len(payload)):
-                if server.closing.wait(route.trickle):
-                    break
-                self.wfile.write(payload[i:i + 1])
-                self.wfile.flush()
+            try:
+                for i in range(len(payload)):
+                    if server.closing.wait(route.trickle):
+                        break
+                    self.wfile.write(payload[i:i + 1])
+                    self.wfile.flush()
+            except OSError:
+                pass  # the client gave up
             self.close_connection = True
             return
         self.wfile.write(payload)
