@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "setup/downloader.h"
@@ -182,19 +183,17 @@ TEST_F(DownloadRetryLoop, BrokenReadOfTheSetupItselfIsStillResumable) {
 
 TEST_F(DownloadRetryLoop, BodiesThatAreNotTheSetupOrFilledTheDiskAreNeverResumed) {
   // Unknown length: only the error text decides. A stall keeps its bytes.
-  const struct {
-    const wchar_t* error_text;
-    uint32_t second_offset;
-  } cases[] = {{L"internet_read-12152", 0}, {L"internet_read-223", 0}, {L"write_file-112", 0},
-               {L"write_file-39", 0},       {L"internet_read-12002", 600}, {L"write_file-5", 600}};
-  for (const auto& c : cases) {
+  const std::pair<const wchar_t*, uint32_t> cases[] = {
+      {L"internet_read-12152", 0}, {L"internet_read-223", 0},   {L"write_file-112", 0},
+      {L"write_file-39", 0},       {L"internet_read-12002", 600}, {L"write_file-5", 600}};
+  for (const auto& [error, second_offset] : cases) {
     MemoryDownloadSink fresh;
     Step step = Failing(600, 0);
-    step.error_text = c.error_text;
+    step.error_text = error;
     ScriptedDownload download({step, Succeeding(1, 0)});
     EXPECT_TRUE(RunDownloadAttempts(&fresh, &download));
-    EXPECT_EQ(download.start_offsets, (std::vector<uint32_t>{0, c.second_offset})) << c.error_text;
-    EXPECT_EQ(download.reports[0].delivered, 600) << c.error_text;
+    EXPECT_EQ(download.start_offsets[1], second_offset) << error;
+    EXPECT_EQ(download.reports[0].delivered, 600) << error;
   }
 }
 
