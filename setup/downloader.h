@@ -87,8 +87,9 @@ class Downloader {
   // Waits for data and reads only what has arrived; false on failure, with
   // the thread's last error.
   bool ReadAvailable(DWORD* read);
-  // The sink cannot take the rest of the file: fails the opening.
-  bool RefuseForDiskSpace(DownloadSink* sink);
+  // True when the rest of the file fits in the sink's free space (or that
+  // is unknown); otherwise empties the sink and fails the opening.
+  bool RoomForTheRest(DownloadSink* sink);
   // Records the first failure as "<step>-<code>" and keeps the code as the
   // thread's last error for the log line that follows.
   void SetError(const wchar_t* step, DWORD code);

@@ -330,7 +330,7 @@ bool Downloader::OpenDownload(const wchar_t* url, DownloadSink* sink) {
       sink->SetOrigin(job->answer_validator, job->content_length);
   }
 
-  if (!RefuseForDiskSpace(sink)) return false;
+  if (!RoomForTheRest(sink)) return false;
   url_ = url ? url : L"";
   sink_ = sink;
   start_offset_ = sink ? sink->total() : 0;
@@ -342,7 +342,7 @@ bool Downloader::OpenDownload(const wchar_t* url, DownloadSink* sink) {
   return true;
 }
 
-bool Downloader::RefuseForDiskSpace(DownloadSink* sink) {
+bool Downloader::RoomForTheRest(DownloadSink* sink) {
   uint64_t free_bytes = 0;
   if (!sink || !sink->FreeSpace(&free_bytes) ||
       RestFitsInFreeSpace(content_length_, sink->total(), free_bytes))
