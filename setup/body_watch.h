@@ -17,6 +17,11 @@ enum class BodyVerdict {
   kLongerThanAnnounced,  // more bytes than the Content-Length said
   kOverCap,              // no Content-Length, and the file passed the cap
 };
+// Measured under Wine 8: an answer with "Connection: close" can hand the
+// caller more bytes than its Content-Length, a chunked answer is read to its
+// end whatever Content-Length it also carries, and a Content-Length above
+// 32 bits cannot be read as a number at all (so that body meets the cap).
+
 
 // The codes the downloader records a verdict with, after "internet_read-":
 // a stall is a timeout (12002, as silence is), a body longer than announced
