@@ -1,13 +1,18 @@
 // The setup download's attempt loop; portable.
 #include "setup/download_retry_loop.h"
 
+#include <initializer_list>
+
 #include "installer/log.h"
+#include "setup/body_watch.h"
 #include "setup/downloader.h"
 
 namespace lite_installer {
 namespace {
 
 constexpr uint64_t kResumePercent = 10;
+// ERROR_DISK_FULL and ERROR_HANDLE_DISK_FULL.
+constexpr uint32_t kDiskFullCodes[] = {112, 39};
 
 }  // namespace
 
@@ -22,6 +27,14 @@ bool IsErrorResponse(const std::wstring& error_text) {
                             kFinalQueryInfoErrorPrefix) == 0;
 }
 
+bool IsDiscardedBody(const std::wstring& error_text) {
+  for (BodyVerdict verdict : {BodyVerdict::kLongerThanAnnounced, BodyVerdict::kOverCap})
+    if (error_text == LogText(kInternetReadErrorPrefix, BodyVerdictCode(verdict))) return true;
+  for (uint32_t code : kDiskFullCodes)
+    if (error_text == LogText(kWriteFileErrorPrefix, code)) return true;
+  return false;
+}
+
 bool RunDownloadAttempts(DownloadSink* sink, DownloadAttemptSeam* seam) {
   for (int32_t attempt = 1; attempt <= kMaxDownloadAttempts && !seam->StopRequested();
        ++attempt) {
@@ -32,7 +45,8 @@ bool RunDownloadAttempts(DownloadSink* sink, DownloadAttemptSeam* seam) {
     const uint32_t delivered = sink->total();
     // An error page is never the start of the setup: resuming after it would
     // at best waste the next attempt and at worst glue the setup's tail to it.
-    if (!ok && (ShouldRestartDownload(delivered, content_length) || IsErrorResponse(error_text)))
+    if (!ok && (ShouldRestartDownload(delivered, content_length) || IsErrorResponse(error_text) ||
+                IsDiscardedBody(error_text)))
       sink->Reset();
     seam->Report(ok, attempt, static_cast<int32_t>(delivered), error_text, redirect_url);
     if (ok) return true;

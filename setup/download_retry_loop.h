@@ -44,6 +44,12 @@ bool ShouldRestartDownload(uint32_t delivered, uint32_t content_length);
 // 200: what the sink received is an error page.
 bool IsErrorResponse(const std::wstring& error_text);
 
+// True for the error texts after which the sink's data is never resumed
+// from: a body longer than announced or past the cap is not the setup, and
+// a file that filled the disk gives the user the space back at once (the
+// next attempt checks the free space again).
+bool IsDiscardedBody(const std::wstring& error_text);
+
 // Runs the attempts into the sink. True as soon as one attempt succeeds;
 // false after five failures or a stop, with the line
 // "Max download attempts failed (5)".

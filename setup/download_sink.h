@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -17,6 +18,9 @@ class DownloadSink {
  public:
   virtual bool Write(const void* bytes, uint32_t count);  // adds to the total only
   virtual void Reset();  // total back to 0, origin forgotten; a derived Reset calls it
+  // The bytes that may still be written: the free space of the file's
+  // volume. False when unknown (memory, or the system cannot tell).
+  virtual bool FreeSpace(uint64_t* bytes) const { return false; }
   virtual ~DownloadSink() = default;
   uint32_t total() const { return total_; }
 
@@ -51,14 +55,18 @@ class MemoryDownloadSink : public DownloadSink {
 
 #if defined(_WIN32)
 // Writes to a file the creator owns and closes; Reset empties the file.
+// Its free space is that of the folder of `path` (none known without one).
 class FileDownloadSink : public DownloadSink {
  public:
-  explicit FileDownloadSink(HANDLE file) : file_(file) {}
+  explicit FileDownloadSink(HANDLE file, std::wstring path = std::wstring())
+      : file_(file), path_(std::move(path)) {}
   bool Write(const void* bytes, uint32_t count) override;
   void Reset() override;
+  bool FreeSpace(uint64_t* bytes) const override;
 
  private:
   HANDLE file_;
+  std::wstring path_;
 };
 #endif
 

@@ -24,10 +24,12 @@ struct DownloadStop {
   const std::atomic<bool>* flag = nullptr;
 };
 
-// Every out and the observer are optional (null).
+// Every out and the observer are optional (null). The defaults are the
+// setup download's bounds and body limits.
 bool DownloadUrl(const std::wstring& url, DownloadSink* sink, std::wstring* error_text,
                  std::wstring* redirect_url, uint32_t* content_length, const DownloadStop& stop,
-                 InstallerObserver* observer, const RequestBounds& bounds = SetupDownloadBounds());
+                 InstallerObserver* observer, const RequestBounds& bounds = SetupDownloadBounds(),
+                 const BodyLimits& limits = SetupBodyLimits());
 
 // One request whose whole time is bounded by bounds.total_ms: it runs on a
 // helper thread, and one still running then is left to end by itself, its

@@ -64,8 +64,9 @@ class RequestJob : public BoundedWork {
 
 bool DownloadUrl(const std::wstring& url, DownloadSink* sink, std::wstring* error_text,
                  std::wstring* redirect_url, uint32_t* content_length, const DownloadStop& stop,
-                 InstallerObserver* observer, const RequestBounds& bounds) {
-  Downloader downloader(bounds, stop.event);
+                 InstallerObserver* observer, const RequestBounds& bounds,
+                 const BodyLimits& limits) {
+  Downloader downloader(bounds, stop.event, limits);
   downloader.set_proxy_prompt(observer);
   auto stop_requested = [&stop] {
     if (stop.flag) return stop.flag->load();

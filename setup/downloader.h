@@ -19,6 +19,7 @@
 #if defined(_WIN32)
 #include "platform/scoped_handle.h"
 #endif
+#include "setup/body_watch.h"
 #include "setup/download_sink.h"
 #include "setup/installer_observer.h"
 #include "setup/request_bounds.h"
@@ -30,6 +31,9 @@ namespace lite_installer {
 // page, which the install flow must never resume from. Portable, so that the
 // flow's host-tested code reads the same text the downloader writes.
 inline constexpr wchar_t kFinalQueryInfoErrorPrefix[] = L"final_query_info-";
+// The error texts of a failed read and a failed write, before their code.
+inline constexpr wchar_t kInternetReadErrorPrefix[] = L"internet_read-";
+inline constexpr wchar_t kWriteFileErrorPrefix[] = L"write_file-";
 
 #if defined(_WIN32)
 
@@ -48,19 +52,24 @@ constexpr uint32_t kDownloadChunkSize = 32768;
 class Downloader {
  public:
   // `stop_event` (optional) ends the opening at once; between chunks the
-  // caller looks for a stop itself.
+  // caller looks for a stop itself. `limits` are what the body must do as it
+  // arrives (the setup's: SetupBodyLimits()).
   explicit Downloader(const RequestBounds& bounds = SetupDownloadBounds(),
-                      HANDLE stop_event = nullptr);
+                      HANDLE stop_event = nullptr, const BodyLimits& limits = kNoBodyLimits);
   ~Downloader();
   Downloader(const Downloader&) = delete;
   Downloader& operator=(const Downloader&) = delete;
 
-  // Connects, sends the request and follows its redirects; true when the
-  // answer's head has arrived. A sink that holds data gets the rest of its
-  // file appended when the server continues it; otherwise the sink is
-  // emptied and the whole file comes (logged as a warning).
+  // Connects, sends the request and follows its redirects (never from https
+  // to http); true when the answer's head has arrived. A sink that holds
+  // data gets the rest of its file appended when the server continues it;
+  // otherwise the sink is emptied and the whole file comes (logged as a
+  // warning). A file whose rest cannot fit in the sink's free space is not
+  // begun: false, "write_file-112", the sink emptied.
   bool OpenDownload(const wchar_t* url, DownloadSink* sink);
-  // Reads up to 32768 bytes into the sink; 0 at the end or on failure.
+  // Reads what has arrived, up to 32768 bytes, into the sink; 0 at the end or
+  // on failure. Waits at most the receive timeout for data. A body that
+  // breaks the limits fails the attempt (body_watch.h).
   uint32_t ReadChunk();
   // True when no error was recorded and the status is 200 (206 for a resume
   // that was continued).
@@ -80,6 +89,12 @@ class Downloader {
 
  private:
   void CloseHandles();
+  // Waits for data and reads only what has arrived; false on failure, with
+  // the thread's last error.
+  bool ReadAvailable(DWORD* read);
+  // True when the rest of the file fits in the sink's free space (or that
+  // is unknown); otherwise empties the sink and fails the opening.
+  bool RoomForTheRest(DownloadSink* sink);
   // Records the first failure as "<step>-<code>" and keeps the code as the
   // thread's last error for the log line that follows.
   void SetError(const wchar_t* step, DWORD code);
@@ -98,6 +113,8 @@ class Downloader {
   RequestBounds bounds_;
   HANDLE stop_event_;
   InstallerObserver* proxy_prompt_ = nullptr;
+  BodyLimits limits_;
+  BodyWatch watch_{kNoBodyLimits, 0, 0, 0};
   // Declared so that destruction frees the buffer, then closes the request,
   // the connection and the session.
   ScopedInternetHandle internet_;

@@ -4,6 +4,7 @@
 // "internet_open_url-", as when InternetOpenUrlW did all of it.
 #include "setup/downloader.h"
 
+#include <algorithm>
 #include <new>
 
 #include "installer/log.h"
@@ -31,6 +32,9 @@ constexpr wchar_t kStepWriteFile[] = L"write_file";
 
 // ERROR_INTERNET_CONNECTION_ABORTED: what a body cut short is recorded as.
 constexpr DWORD kConnectionAborted = 12030;
+// ERROR_INTERNET_HTTPS_TO_HTTP_ON_REDIR: a redirect from https to http, which
+// would send the rest of the exchange (a report's query, the setup) in clear.
+constexpr DWORD kHttpsToHttpRedirect = 12040;
 
 // Never from the cache, and nothing written to it: the setup would otherwise
 // land a second time in the user's cache (measured under Wine: with
@@ -138,7 +142,7 @@ class OpenJob : public BoundedWork {
     internet.Reset(::InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!internet.IsValid()) return Fail(kStepInternetOpen, ::GetLastError());
     ApplyTimeouts(internet.Get(), bounds);
-    RedirectChain chain(bounds.max_redirects);
+    RedirectChain chain(bounds.max_redirects, url);
     std::wstring current = url;
     uint32_t ask_from = offset;
     for (;;) {
@@ -151,6 +155,7 @@ class OpenJob : public BoundedWork {
         const std::wstring target = CombineUrl(current, location);
         const RedirectChain::Step step = chain.Next(status, target);
         if (step == RedirectChain::kTooMany) return Fail(kStepInternetOpenUrl, ERROR_HTTP_REDIRECT_FAILED);
+        if (step == RedirectChain::kDowngrade) return Fail(kStepInternetOpenUrl, kHttpsToHttpRedirect);
         if (step == RedirectChain::kFollow) {
           redirect_url = target;
           current = target;
@@ -251,8 +256,11 @@ class OpenJob : public BoundedWork {
 
 }  // namespace
 
-Downloader::Downloader(const RequestBounds& bounds, HANDLE stop_event)
-    : bounds_(bounds), stop_event_(stop_event), buffer_(new uint8_t[kDownloadChunkSize]()) {}
+Downloader::Downloader(const RequestBounds& bounds, HANDLE stop_event, const BodyLimits& limits)
+    : bounds_(bounds),
+      stop_event_(stop_event),
+      limits_(limits),
+      buffer_(new uint8_t[kDownloadChunkSize]()) {}
 
 Downloader::~Downloader() {
   // Frees the buffer, then closes the request, the connection and the session.
@@ -344,24 +352,72 @@ bool Downloader::OpenDownload(const wchar_t* url, DownloadSink* sink) {
       sink->SetOrigin(job->answer_validator, job->content_length);
   }
 
+  if (!RoomForTheRest(sink)) return false;
   url_ = url ? url : L"";
   sink_ = sink;
   start_offset_ = sink ? sink->total() : 0;
+  // This body's own length: the whole file's, less what a continued resume
+  // already holds.
+  const uint32_t announced = content_length_ ? content_length_ - start_offset_ : 0;
+  watch_ = BodyWatch(limits_, start_offset_, announced, ::GetTickCount());
   LI_LOG(kLogInfo, kOpenDownload, L"Connection established: ", url_);
   return true;
+}
+
+bool Downloader::RoomForTheRest(DownloadSink* sink) {
+  uint64_t free_bytes = 0;
+  if (!sink || !sink->FreeSpace(&free_bytes) ||
+      RestFitsInFreeSpace(content_length_, sink->total(), free_bytes))
+    return true;
+  const uint32_t needed = content_length_ - sink->total();
+  // The partial file goes at once: the rest could not follow it, and the
+  // user gets its space back (the attempt loop may try again later).
+  sink->Reset();
+  CloseHandles();
+  SetError(kStepWriteFile, ERROR_DISK_FULL);
+  LI_LOG(kLogError, kOpenDownload, L"Not enough free disk space for the download: ", needed,
+         L" bytes to come, ", free_bytes, L" bytes free.");
+  return false;
+}
+
+bool Downloader::ReadAvailable(DWORD* read) {
+  // Only what has arrived is read: a read returns only once its whole size
+  // has come (measured under Wine 8: a read of 32768 bytes from a server that
+  // drips a byte every half second had not returned after a minute, and the
+  // receive timeout never fires while bytes keep coming), so a full-size read
+  // from a dripping server would take hours. The wait for data ends within
+  // the receive timeout. Under Wine this reads 8 KB per call at full speed.
+  DWORD available = 0;
+  if (!::InternetQueryDataAvailable(url_handle_.Get(), &available, 0, 0)) return false;
+  // 0 at the end of the data: a read of one byte then ends at once.
+  const DWORD size = available == 0 ? 1 : std::min<DWORD>(available, kDownloadChunkSize);
+  return ::InternetReadFile(url_handle_.Get(), buffer_.get(), size, read) != FALSE;
 }
 
 uint32_t Downloader::ReadChunk() {
   if (!error_text_.empty()) return 0;
   DWORD read = 0;
   const DWORD start = ::GetTickCount();
-  if (!::InternetReadFile(url_handle_.Get(), buffer_.get(), kDownloadChunkSize, &read)) {
+  if (!ReadAvailable(&read)) {
     const DWORD code = ::GetLastError();
     SetError(kStepInternetRead, StallErrorCode(code, ::GetTickCount() - start, bounds_.receive_ms));
     LI_LOG(kLogError, kReadChunk, L"Download chunk error.");
     return 0;
   }
   if (read != 0) {
+    const BodyVerdict verdict = watch_.OnChunk(read, ::GetTickCount());
+    // Bytes beyond the announced length or the cap never reach the sink.
+    if (verdict == BodyVerdict::kLongerThanAnnounced || verdict == BodyVerdict::kOverCap) {
+      SetError(kStepInternetRead, BodyVerdictCode(verdict));
+      if (verdict == BodyVerdict::kOverCap) {
+        LI_LOG(kLogError, kReadChunk, L"Body without Content-Length passed ",
+               limits_.unannounced_cap, L" bytes.");
+      } else {
+        LI_LOG(kLogError, kReadChunk, L"Body longer than its Content-Length of ",
+               content_length_ - start_offset_, L" bytes.");
+      }
+      return 0;
+    }
     // Without a sink the data is dropped, as the base sink would.
     if (sink_ && !sink_->Write(buffer_.get(), read)) {
       SetError(kStepWriteFile, ::GetLastError());
@@ -369,6 +425,12 @@ uint32_t Downloader::ReadChunk() {
       return 0;
     }
     received_ += read;
+    if (verdict == BodyVerdict::kTooSlow) {
+      SetError(kStepInternetRead, BodyVerdictCode(verdict));
+      LI_LOG(kLogError, kReadChunk, L"Download stalled: fewer than ",
+             limits_.low_speed_min_bytes, L" bytes in ", limits_.low_speed_window_ms, L" ms.");
+      return 0;
+    }
   }
   // Wine 8 ends a body that the server cut short (closed or reset after part
   // of its Content-Length) with a successful read of 0 bytes, as if it were

@@ -2,6 +2,8 @@
 // Emptying it on Reset lets a refused or hopeless resume start from byte 0.
 #include "setup/download_sink.h"
 
+#include "platform/path_util.h"
+
 namespace lite_installer {
 
 bool FileDownloadSink::Write(const void* bytes, uint32_t count) {
@@ -18,6 +20,17 @@ void FileDownloadSink::Reset() {
   ::SetFilePointer(file_, 0, nullptr, FILE_BEGIN);
   ::SetEndOfFile(file_);
   DownloadSink::Reset();
+}
+
+bool FileDownloadSink::FreeSpace(uint64_t* bytes) const {
+  if (path_.empty()) return false;
+  // The space this user may fill (quotas included), on the volume of the
+  // file's folder wherever that is.
+  ULARGE_INTEGER available = {};
+  if (!::GetDiskFreeSpaceExW(GetDirectoryPart(path_).c_str(), &available, nullptr, nullptr))
+    return false;
+  *bytes = available.QuadPart;
+  return true;
 }
 
 }  // namespace lite_installer

@@ -13,7 +13,8 @@ constexpr uint32_t kStatusOk = 200;
 constexpr uint32_t kStatusPartialContent = 206;
 constexpr uint32_t kStatusRangeNotSatisfiable = 416;
 constexpr wchar_t kBytesUnit[] = L"bytes";
-constexpr const wchar_t* kHttpSchemes[] = {L"http://", L"https://"};
+constexpr wchar_t kHttpsScheme[] = L"https://";
+constexpr const wchar_t* kHttpSchemes[] = {L"http://", kHttpsScheme};
 constexpr wchar_t kRangeHeader[] = L"Range: bytes=";
 constexpr wchar_t kIfRangeHeader[] = L"If-Range: ";
 constexpr wchar_t kLineEnd[] = L"\r\n";
@@ -62,10 +63,14 @@ bool IsHttpUrl(const std::wstring& url) {
   return false;
 }
 
+bool IsHttpsUrl(const std::wstring& url) { return StartsWithNoCase(url, kHttpsScheme); }
+
 RedirectChain::Step RedirectChain::Next(uint32_t status, const std::wstring& target) {
   if (!IsRedirectStatus(status) || !IsHttpUrl(target)) return kFinal;
+  if (IsHttpsUrl(current_) && !IsHttpsUrl(target)) return kDowngrade;
   if (followed_ >= max_) return kTooMany;
   ++followed_;
+  current_ = target;
   return kFollow;
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace lite_installer {
 
@@ -14,15 +15,19 @@ namespace lite_installer {
 // follows (every request is a GET, so all of them mean "GET that instead").
 bool IsRedirectStatus(uint32_t status);
 
-// The redirects of one request, counted against a cap.
+// The redirects of one request, counted against a cap, from the URL the
+// request began with.
 class RedirectChain {
  public:
   enum Step {
-    kFinal,     // not a redirect (or one that cannot be followed): this is the answer
-    kFollow,    // request the target next
-    kTooMany,   // one redirect more than the cap: the request fails
+    kFinal,      // not a redirect (or one that cannot be followed): this is the answer
+    kFollow,     // request the target next
+    kTooMany,    // one redirect more than the cap: the request fails
+    kDowngrade,  // from https to http: the request fails (what was sent
+                 // encrypted, a report's query say, would go out in clear)
   };
-  explicit RedirectChain(uint32_t max_redirects) : max_(max_redirects) {}
+  explicit RedirectChain(uint32_t max_redirects, std::wstring start_url = std::wstring())
+      : max_(max_redirects), current_(std::move(start_url)) {}
   // `target` is the Location already made absolute; a redirect without one,
   // or to a scheme other than http and https, is taken as the final answer.
   Step Next(uint32_t status, const std::wstring& target);
@@ -31,10 +36,13 @@ class RedirectChain {
  private:
   uint32_t max_;
   uint32_t followed_ = 0;
+  std::wstring current_;  // the URL whose answer is judged
 };
 
 // True for a URL of the two schemes a download may use (case-insensitive).
 bool IsHttpUrl(const std::wstring& url);
+// True for an https URL (case-insensitive).
+bool IsHttpsUrl(const std::wstring& url);
 
 // A "Content-Range: bytes first-last/complete" header; complete is 0 when
 // the server wrote "*".

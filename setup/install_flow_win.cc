@@ -251,7 +251,7 @@ int32_t Installer::DownloadModuleTo(const std::wstring& path) {
     return kInstallFailed;
   }
   LI_LOG(kLogInfo, kDownloadModuleToFunction, L"Try to download module:", path);
-  FileDownloadSink sink(file.Get());
+  FileDownloadSink sink(file.Get(), path);
   if (brand_->setup_url().empty()) {
     LI_LOG(kLogError, kDownloadModuleToFunction, L"Setup url is empty.");
     return kInstallNotDownloaded;

@@ -26,6 +26,10 @@ const RequestBounds& ReportBounds() {
   return LI_SHORT_NETWORK_BOUNDS ? kShortReportBounds : kReportBounds;
 }
 
+const BodyLimits& SetupBodyLimits() {
+  return LI_SHORT_NETWORK_BOUNDS ? kShortSetupBodyLimits : kSetupBodyLimits;
+}
+
 uint32_t OpenPhaseIdleMs(const RequestBounds& bounds) {
   const uint64_t sum = static_cast<uint64_t>(bounds.connect_ms) + bounds.send_ms + bounds.receive_ms;
   uint64_t idle = std::min<uint64_t>(sum, UINT32_MAX);

@@ -40,9 +40,38 @@ inline constexpr RequestBounds kReportBounds = {10000, 10000, 10000, 15000, 10};
 inline constexpr RequestBounds kShortSetupDownloadBounds = {3000, 3000, 3000, 0, 10};
 inline constexpr RequestBounds kShortReportBounds = {3000, 3000, 3000, 6000, 10};
 
+// What a response body must do while it arrives (body_watch.h).
+struct BodyLimits {
+  uint32_t low_speed_window_ms;   // the body must grow by low_speed_min_bytes in
+  uint32_t low_speed_min_bytes;   // every window of this length; 0 = no such rule
+  uint32_t unannounced_cap;       // a file without Content-Length may not grow past
+                                  // this many bytes; 0 = no cap
+};
+
+// The setup download. The slowest line a user really has, 2G at the edge of
+// its coverage, moves about 1 KB/s, 60 KB a minute; a server that drips a
+// byte every few seconds (below the receive timeout, so it never looks
+// silent) moves tens of bytes. A quarter of that line, 16 KB in a minute,
+// lets every working line through (TCP's slow start and a lost segment cost
+// seconds, not a minute) and cuts a drip after one to two minutes. The
+// setup is about 150 MB and always comes with its length; a body without
+// one that reaches 1 GiB is not the setup, and stops before it fills a
+// user's disk.
+inline constexpr BodyLimits kSetupBodyLimits = {60000, 16384, 1073741824};
+
+// Reports carry a few bytes and have their whole bound (kReportBounds).
+inline constexpr BodyLimits kNoBodyLimits = {0, 0, 0};
+
+// Test builds only: a window of seconds (a loaded machine still moves
+// megabytes a second on loopback, and the dialog test's slow server 1 KB/s)
+// and a cap that an endless body reaches in a moment, far above the test
+// setups (a few hundred KB without a length).
+inline constexpr BodyLimits kShortSetupBodyLimits = {4000, 1024, 4194304};
+
 // The bounds of this build (the short ones only in a test build).
 const RequestBounds& SetupDownloadBounds();
 const RequestBounds& ReportBounds();
+const BodyLimits& SetupBodyLimits();
 
 // How long the opening of one request (connect, send, the answer's head) may
 // go without a sign of life: the sum of its phases, within the whole bound.

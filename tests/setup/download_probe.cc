@@ -4,7 +4,9 @@
 //
 //   download_probe.exe [options] URL
 //     --sink=memory|file|readonly|base  where the data goes (default memory)
-//     --file=PATH       the file of the file sinks (created/emptied first)
+//     --file=PATH       the file of the file sinks (created/emptied first);
+//                       prints the free space it sees (free_space=)
+//     --free=N          the file sink says N bytes are free on its volume
 //     --initial=N       N bytes ('p') written into the sink before the attempt
 //     --initial-from=F  with --initial: the first N bytes of file F instead
 //     --origin=V,L      the sink's origin: validator V, announced length L
@@ -45,6 +47,19 @@ void Print(const char* key, const std::wstring& value) {
 
 void Print(const char* key, unsigned long long value) { std::printf("%s=%llu\n", key, value); }
 
+// A file sink on a volume with a given free space.
+class NearlyFullFileSink : public li::FileDownloadSink {
+ public:
+  NearlyFullFileSink(HANDLE file, uint64_t free) : FileDownloadSink(file), free_(free) {}
+  bool FreeSpace(uint64_t* bytes) const override {
+    *bytes = free_;
+    return true;
+  }
+
+ private:
+  uint64_t free_;
+};
+
 bool Option(const std::wstring& arg, const wchar_t* name, std::wstring* value) {
   std::wstring prefix = std::wstring(name) + L"=";
   if (arg.compare(0, prefix.size(), prefix) != 0) return false;
@@ -57,6 +72,7 @@ bool Option(const std::wstring& arg, const wchar_t* name, std::wstring* value) {
 int wmain(int argc, wchar_t** argv) {
   std::wstring sink_kind = L"memory", file, dump, url, value, initial_from, origin;
   unsigned long initial = 0, extra_reads = 0;
+  long long free = -1;
   bool steps = false, stop = false, with_observer = false, report = false;
   for (int i = 1; i < argc; ++i) {
     std::wstring arg = argv[i];
@@ -70,6 +86,8 @@ int wmain(int argc, wchar_t** argv) {
       initial_from = value;
     } else if (Option(arg, L"--origin", &value)) {
       origin = value;
+    } else if (Option(arg, L"--free", &value)) {
+      free = std::wcstoll(value.c_str(), nullptr, 10);
     } else if (Option(arg, L"--extra-reads", &value)) {
       extra_reads = std::wcstoul(value.c_str(), nullptr, 10);
     } else if (Option(arg, L"--dump", &value)) {
@@ -113,7 +131,13 @@ int wmain(int argc, wchar_t** argv) {
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!file_handle.IsValid()) return 2;
     }
-    sink = std::make_unique<li::FileDownloadSink>(file_handle.Get());
+    if (free >= 0) {
+      sink = std::make_unique<NearlyFullFileSink>(file_handle.Get(), free);
+    } else {
+      sink = std::make_unique<li::FileDownloadSink>(file_handle.Get(), file);
+      uint64_t seen = 0;
+      if (sink->FreeSpace(&seen)) Print("free_space", seen);
+    }
   } else if (sink_kind == L"base") {
     sink = std::make_unique<li::DownloadSink>();
   } else {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "setup/downloader.h"
@@ -178,6 +179,22 @@ TEST_F(DownloadRetryLoop, BrokenReadOfTheSetupItselfIsStillResumable) {
   EXPECT_FALSE(IsErrorResponse(L"internet_read-12030"));
   EXPECT_FALSE(IsErrorResponse(L""));
   EXPECT_TRUE(IsErrorResponse(L"final_query_info-206-0"));
+}
+
+TEST_F(DownloadRetryLoop, BodiesThatAreNotTheSetupOrFilledTheDiskAreNeverResumed) {
+  // Unknown length: only the error text decides. A stall keeps its bytes.
+  const std::pair<const wchar_t*, uint32_t> cases[] = {
+      {L"internet_read-12152", 0}, {L"internet_read-223", 0},   {L"write_file-112", 0},
+      {L"write_file-39", 0},       {L"internet_read-12002", 600}, {L"write_file-5", 600}};
+  for (const auto& [error, second_offset] : cases) {
+    MemoryDownloadSink fresh;
+    Step step = Failing(600, 0);
+    step.error_text = error;
+    ScriptedDownload download({step, Succeeding(1, 0)});
+    EXPECT_TRUE(RunDownloadAttempts(&fresh, &download));
+    EXPECT_EQ(download.start_offsets[1], second_offset) << error;
+    EXPECT_EQ(download.reports[0].delivered, 600) << error;
+  }
 }
 
 TEST_F(DownloadRetryLoop, ErrorPageIsToldByTheDownloadersOwnPrefix) {

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "setup/body_watch.h"
 #include "setup/request_bounds.h"
 
 namespace lite_installer {
@@ -47,6 +49,32 @@ TEST(RedirectChain, WhatCountsAsAFollowableRedirect) {
     RedirectChain chain(10);
     EXPECT_EQ(chain.Next(c.status, c.target), c.step) << c.status << " " << c.target;
   }
+}
+
+TEST(RedirectChain, NeverFromHttpsToHttp) {
+  const struct {
+    const wchar_t* start;
+    std::vector<std::wstring> targets;  // each answered with a 302
+    RedirectChain::Step last;
+  } cases[] = {
+      {L"https://stat.test/get", {L"http://stat.test/get"}, RedirectChain::kDowngrade},
+      {L"HTTPS://stat.test/get", {L"Http://stat.test/get"}, RedirectChain::kDowngrade},
+      {L"http://a.test/", {L"https://b.test/", L"http://c.test/"}, RedirectChain::kDowngrade},
+      {L"https://a.test/", {L"https://b.test/"}, RedirectChain::kFollow},
+      {L"http://a.test/", {L"http://b.test/"}, RedirectChain::kFollow},
+      {L"https://a.test/", {L"ftp://b.test/"}, RedirectChain::kFinal},  // fails on its status
+  };
+  for (const auto& c : cases) {
+    RedirectChain chain(10, c.start);
+    RedirectChain::Step step = RedirectChain::kFinal;
+    for (const std::wstring& target : c.targets) step = chain.Next(302, target);
+    EXPECT_EQ(step, c.last) << c.start << " " << c.targets.back();
+  }
+  // A refused redirect is not followed, nor counted.
+  RedirectChain chain(10, L"https://a.test/");
+  EXPECT_EQ(chain.Next(307, L"http://a.test/"), RedirectChain::kDowngrade);
+  EXPECT_EQ(chain.followed(), 0u);
+  EXPECT_EQ(chain.Next(200, L"http://a.test/"), RedirectChain::kFinal);
 }
 
 TEST(ContentRange, Parse) {
@@ -133,6 +161,7 @@ TEST(RequestBounds, ThisBuildUsesTheRealValues) {
   // cases here compute with.
   EXPECT_EQ(&SetupDownloadBounds(), &kSetupDownloadBounds);
   EXPECT_EQ(&ReportBounds(), &kReportBounds);
+  EXPECT_EQ(&SetupBodyLimits(), &kSetupBodyLimits);
   EXPECT_EQ(OpenPhaseIdleMs(kSetupDownloadBounds), 120000u);  // the phases summed
   EXPECT_EQ(OpenPhaseIdleMs(kReportBounds), 15000u);          // within the whole
 }
@@ -174,6 +203,62 @@ TEST(ProgressDeadline, IdleBoundMovesOnWithProgressTotalDoesNot) {
   open.Progress(start + 50000);   // an older reading moves nothing back
   EXPECT_EQ(open.Remaining(start + idle), 100000u);
   EXPECT_EQ(open.Remaining(start + 100000 + idle), 0u);
+}
+
+// A body fed to the watch as chunks of `bytes` every `every_ms`, from a tick
+// just before the counter wraps; the verdict of each chunk.
+std::vector<BodyVerdict> Feed(const BodyLimits& limits, uint32_t offset, uint32_t announced,
+                              const std::vector<uint32_t>& bytes, uint32_t every_ms) {
+  const uint32_t start = 4294960000u;
+  BodyWatch watch(limits, offset, announced, start);
+  std::vector<BodyVerdict> verdicts;
+  uint32_t now = start;
+  for (uint32_t count : bytes) verdicts.push_back(watch.OnChunk(count, now += every_ms));
+  return verdicts;
+}
+
+TEST(BodyWatch, EveryWayABodyEnds) {
+  using V = BodyVerdict;
+  const BodyLimits short_limits = {4000, 1024, 10000};
+  const std::vector<uint32_t> drip(4, 1);
+  const struct {
+    const char* what;
+    BodyLimits limits;
+    uint32_t offset, announced;
+    std::vector<uint32_t> bytes;
+    uint32_t every_ms;
+    std::vector<V> verdicts;
+  } cases[] = {
+      {"a byte every 2 s", short_limits, 0, 100000, drip, 2000,
+       {V::kGoOn, V::kTooSlow, V::kTooSlow, V::kTooSlow}},
+      {"a burst, then a drip: the next window", short_limits, 0, 100000, {5000, 1, 1, 1}, 2000,
+       {V::kGoOn, V::kGoOn, V::kGoOn, V::kTooSlow}},
+      {"a slow end that completes the body", short_limits, 0, 2, {1, 1}, 3000,
+       {V::kGoOn, V::kGoOn}},
+      {"one byte more", short_limits, 0, 1000, {600, 401}, 10,
+       {V::kGoOn, V::kLongerThanAnnounced}},
+      {"no length: up to the cap", short_limits, 9000, 0, {999, 1, 1}, 10,
+       {V::kGoOn, V::kGoOn, V::kOverCap}},
+      {"no limits: a drip, no cap", kNoBodyLimits, 0, 0, {1, 1, 1, 4000000000u}, 100000,
+       {V::kGoOn, V::kGoOn, V::kGoOn, V::kGoOn}},
+      {"the slowest real line, 1 KB/s", kSetupBodyLimits, 0, 150000000,
+       std::vector<uint32_t>(600, 1024), 1000, std::vector<V>(600, V::kGoOn)},
+      {"a byte a second", kSetupBodyLimits, 0, 150000000, std::vector<uint32_t>(60, 1), 1000,
+       [] {
+         std::vector<V> v(60, V::kGoOn);
+         v.back() = V::kTooSlow;
+         return v;
+       }()},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Feed(c.limits, c.offset, c.announced, c.bytes, c.every_ms), c.verdicts) << c.what;
+}
+
+TEST(RestFitsInFreeSpace, OnlyTheRestOfAKnownLengthCounts) {
+  EXPECT_TRUE(RestFitsInFreeSpace(1000, 600, 400));   // a continued resume
+  EXPECT_FALSE(RestFitsInFreeSpace(1000, 600, 399));
+  EXPECT_TRUE(RestFitsInFreeSpace(0, 0, 0));          // unknown length
+  EXPECT_TRUE(RestFitsInFreeSpace(4294967295u, 0, 5000000000ull));
 }
 
 }  // namespace

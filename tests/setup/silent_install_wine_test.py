@@ -522,7 +522,7 @@ def each_fault_of_the_download_server_ends_within_its_bound(ctx):
     setup_requests = [r for r in reqs if r.path == SETUP_PATH]
     check_equal(len(setup_requests), 5, "one request per attempt")
     kept = int(setup_requests[4].headers["range"][len("bytes="):-1])
-    check(0 < kept <= size * 60 // 100 and kept % 32768 == 0, "kept whole chunks: %d" % kept)
+    check_equal(kept, size * 60 // 100, "kept all that arrived before the stall")
     check_equal(setup_requests[4].headers.get("if-range"), '"build-1"', "If-Range")
     attempts, finals = ctx.reports(6)
     ui = installation_id(attempts[0])
@@ -538,6 +538,42 @@ def each_fault_of_the_download_server_ends_within_its_bound(ctx):
         if error:
             check_equal(h.values(attempts[i])["error"], error, "error of attempt %d" % (i + 1))
     check_final_report(finals[0], "success", ui, True, True)
+
+
+def download_that_gets_nowhere_fails_five_times_and_leaves_nothing(ctx):
+    # Five bodies that are not the setup: a byte every 2 s (below the receive
+    # timeout), an endless one without length, one longer than announced,
+    # and two drips more. Each ends its attempt; none is resumed or kept.
+    limits = servers.request_bounds().body
+    drip = servers.Route(body=ctx.signed_bytes, trickle=2.0)
+    routes = {SETUP_PATH: [drip, servers.Route(endless=True),
+                           servers.Route(body=ctx.signed_bytes, length=1000), drip, drip]}
+    start = time.time()
+    with servers.FaultServer(routes, port=servers.port_of(SETUP_URL)) as fault:
+        run = ctx.install("--silent")
+        took = time.time() - start
+        ranges = [r.headers.get("range") for r in fault.requests]
+    limit = 4 * 15 + 3 * (limits.low_speed_window_ms / 1000.0 + 2 * 2.0) + 30
+    check(took < limit, "the run took %.0f s, bound %.0f s" % (took, limit))
+    check_equal(run.code, 400, "exit code")
+    check(run.record is None, "nothing ran")
+    check_equal(ranges, [None] * 5, "nothing resumed")
+    attempts, finals = ctx.reports(6)
+    ui = installation_id(attempts[0])
+    errors = ["internet_read-12002", "internet_read-223", "internet_read-12152",
+              "internet_read-12002", "internet_read-12002"]
+    check_equal([h.values(a)["error"] for a in attempts], errors, "attempt errors")
+    for i, a in enumerate(attempts):
+        check_attempt_report(a, "failed", i + 1, None, ui, error_prefix=errors[i])
+    downloaded = [int(h.values(a)["downloaded"]) for a in attempts]
+    cap = limits.unannounced_cap
+    check(all(0 < downloaded[i] < 5 for i in (0, 3, 4)), "a few bytes dripped: %r" % downloaded)
+    check(cap - 32768 < downloaded[1] <= cap and downloaded[2] <= 1000,
+          "nothing past the cap or the length: %r" % downloaded)
+    check_final_report(finals[0], "failed", ui, download_time=True, install_time=False,
+                       zero_time=True)
+    check_equal(len(run.messages("lite_installer::Downloader::ReadChunk")), 5, "one line each")
+    check_state_kept(run)
 
 
 FaultReport = collections.namedtuple("FaultReport", "uri params")
@@ -617,6 +653,28 @@ def slow_status_endpoint_drops_only_the_late_report(ctx):
     check(run.has_line("ERROR", "Installer::ReportStatus",
                        "Cannot report download status: internet_open_url-12002"), "dropped")
     check(not run.messages("Installer::ReportInstallationFinished"), "the final one went through")
+
+
+def https_status_endpoint_redirecting_to_http_sends_nothing_in_clear(ctx):
+    plain_port = servers.free_port()
+    seen = {}
+
+    @contextlib.contextmanager
+    def endpoint():
+        clear = "http://127.0.0.1:%d%s" % (plain_port, STATUS_PATH)
+        with servers.FaultServer({}, port=plain_port) as plain, \
+                servers.StatusEndpoint(status=302, body=clear) as status:
+            yield plain
+            seen["https"] = [r.status for r in status.wait_for_requests(2)]
+
+    run, plain, took = status_endpoint_fault_case(ctx, endpoint)
+    check_equal(plain.requests, [], "requests on the http port")
+    check_equal(seen["https"], [302, 302], "both reports asked the https endpoint only")
+    for function, line in (("Installer::ReportStatus", "Cannot report download status: "),
+                           ("Installer::ReportInstallationFinished",
+                            "Cannot report installation status: ")):
+        check_equal([m.split(" Last error: ")[0] for m in run.messages(function)],
+                    [line + "internet_open_url-12040"], "refused redirect line")
 
 
 def missing_content_length_downloads_to_the_end(ctx):
@@ -723,6 +781,8 @@ def main():
         each_fault_of_the_download_server_ends_within_its_bound,
         silent_status_endpoint_costs_each_report_its_bound,
         slow_status_endpoint_drops_only_the_late_report,
+        https_status_endpoint_redirecting_to_http_sends_nothing_in_clear,
+        download_that_gets_nowhere_fails_five_times_and_leaves_nothing,
     ]
 
     def with_the_log_on_failure(case):

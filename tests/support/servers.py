@@ -15,7 +15,9 @@ Deployment values
                              build (Bounds: connect_ms send_ms receive_ms
                              total_ms max_redirects, from setup/request_bounds.h,
                              the short ones when LI_SHORT_NETWORK_BOUNDS is 1),
-                             with .short telling which
+                             with .short telling which, and .body: the setup's
+                             BodyLimits (low_speed_window_ms low_speed_min_bytes
+                             unannounced_cap)
 
 nginx (Debian's nginx-light; one foreground process, no master, no daemon)
     FileServer(docroot, port=None, redirects=None, extra_hosts=("127.0.0.2",))
@@ -54,8 +56,12 @@ Fault injection (Python, what nginx cannot do)
         lower-case names)), request_count(path=None).
     Route(body=b"", status=200, content_length=True, cut_at=None,
           cut="close", stall=0.0, ranges=False, location=None, headers=None,
-          hang=False, delay=0.0, trickle=0.0)
+          hang=False, delay=0.0, trickle=0.0, length=None, endless=False)
         content_length=False omits the header (the body ends at the close);
+        length=N announces N but sends the whole body in chunks
+        (Transfer-Encoding: chunked, which WinINet reads to its end whatever
+        the length said); endless=True sends bytes without a length until
+        the client goes;
         cut_at=N announces the whole body but sends N bytes, then closes
         ("close") or resets ("reset") the connection, after `stall` seconds;
         ranges=True honours "Range: bytes=N-" with 206 (and "If-Range" against
@@ -128,7 +134,9 @@ def build_config():
 
 
 Bounds = collections.namedtuple("Bounds", "connect_ms send_ms receive_ms total_ms max_redirects")
-RequestBoundsOfBuild = collections.namedtuple("RequestBoundsOfBuild", "download report short")
+BodyLimits = collections.namedtuple("BodyLimits",
+                                    "low_speed_window_ms low_speed_min_bytes unannounced_cap")
+RequestBoundsOfBuild = collections.namedtuple("RequestBoundsOfBuild", "download report short body")
 
 
 def request_bounds():
@@ -139,13 +147,14 @@ def request_bounds():
     with open(os.path.join(winelib.SOURCE, "setup", "request_bounds.h"), encoding="utf-8") as f:
         source = f.read()
 
-    def named(name):
+    def named(name, kind=Bounds):
         m = re.search(r"k%s\s*=\s*\{([\d,\s]+)\}" % name, source)
-        return Bounds(*[int(v) for v in m.group(1).split(",")])
+        return kind(*[int(v) for v in m.group(1).split(",")])
 
     prefix = "Short" if short else ""
     return RequestBoundsOfBuild(named(prefix + "SetupDownloadBounds"),
-                                named(prefix + "ReportBounds"), short)
+                                named(prefix + "ReportBounds"), short,
+                                named(prefix + "SetupBodyLimits", BodyLimits))
 
 
 def port_of(url):
@@ -465,7 +474,7 @@ FaultRequest = collections.namedtuple("FaultRequest", "method path headers")
 class Route:
     def __init__(self, body=b"", status=200, content_length=True, cut_at=None, cut="close",
                  stall=0.0, ranges=False, location=None, headers=None, hang=False, delay=0.0,
-                 trickle=0.0):
+                 trickle=0.0, length=None, endless=False):
         self.body = body
         self.status = 302 if location and status == 200 else status
         self.content_length = content_length
@@ -478,6 +487,8 @@ class Route:
         self.hang = hang
         self.delay = delay
         self.trickle = trickle
+        self.length = length
+        self.endless = endless
 
 
 class _FaultHandler(http.server.BaseHTTPRequestHandler):
@@ -525,11 +536,20 @@ class _FaultHandler(http.server.BaseHTTPRequestHandler):
         payload = body[start:]
         if status == 206:
             self.send_header("Content-Range", "bytes %d-%d/%d" % (start, len(body) - 1, len(body)))
-        if route.content_length:
-            self.send_header("Content-Length", str(len(payload)))
-        else:
+        if route.content_length and not route.endless:
+            self.send_header("Content-Length", str(len(payload) if route.length is None
+                                                   else route.length))
+        if not route.content_length or route.endless or route.length is not None:
             self.send_header("Connection", "close")
             self.close_connection = True
+        if route.length is not None:
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            for i in range(0, len(payload), 8192):
+                piece = payload[i:i + 8192]
+                self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+            self.wfile.write(b"0\r\n\r\n")
+            return
         self.end_headers()
         if route.cut_at is not None:
             self.wfile.write(payload[:route.cut_at])
@@ -543,12 +563,24 @@ class _FaultHandler(http.server.BaseHTTPRequestHandler):
             return
         if route.stall:
             time.sleep(route.stall)
+        if route.endless:
+            block = bytes(range(256)) * 256
+            try:
+                while not server.closing.is_set():
+                    self.wfile.write(block)
+            except OSError:
+                pass
+            self.close_connection = True
+            return
         if route.trickle:
-            for i in range(len(payload)):
-                if server.closing.wait(route.trickle):
-                    break
-                self.wfile.write(payload[i:i + 1])
-                self.wfile.flush()
+            try:
+                for i in range(len(payload)):
+                    if server.closing.wait(route.trickle):
+                        break
+                    self.wfile.write(payload[i:i + 1])
+                    self.wfile.flush()
+            except OSError:
+                pass  # the client gave up
             self.close_connection = True
             return
         self.wfile.write(payload)
