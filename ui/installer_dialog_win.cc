@@ -59,12 +59,12 @@ Box WindowBox(HWND window) {
 
 InstallerDialog::InstallerDialog(const BrandPackageInfo& brand,
                                  const DistribInfoParams& distrib_info,
-                                 const CommandLine& command_line)
+                                 const CommandLine& command_line, RunFolder* run_folder)
     : ImageDialog(brand.language_id(), kInstallerShadowMargins),
       brand_(brand),
       distrib_info_(distrib_info),
       messages_(RegisterSetupMessages()) {
-  installer_.reset(new Installer(this, &brand_, &distrib_info_, command_line));
+  installer_.reset(new Installer(this, &brand_, &distrib_info_, command_line, run_folder));
   ::ResetEvent(installer_->stop_event());
   ::ResetEvent(installer_->install_after_download_event());
   const uintptr_t thread =
