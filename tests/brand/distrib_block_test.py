@@ -11,11 +11,10 @@ import struct
 import subprocess
 
 import winelib
-from brand_wine import expect, run, scratch, texts
+from brand_wine import expect, last_record, run, scratch, texts
 
 STAMP = os.path.join(winelib.HOST_BUILD, "tools", "distrib_stamp")
 PARAMS = "banerid=77&download_date=2026%2D12%2D09&lang=tr"
-DISTRIB_INFO = os.path.join(winelib.temp_dir(), "distrib_info")
 
 
 def make_signed_copy():
@@ -44,17 +43,17 @@ def stamp(signed, cert, params, name):
 
 
 def run_copy(program, *switches):
-    if os.path.exists(DISTRIB_INFO):
-        os.remove(DISTRIB_INFO)
+    """The language, the "distrib_info" the setup was handed (None without
+    one) and the stored parameters as the setup found them (REG_SZ, text)."""
     winelib.reg_delete_key()
-    code, log = run(*switches, program=program)
-    expect(code == 400, "exit code %d" % code)
+    code, log = run(*switches, program=program, setup=True)
+    expect(code == 0, "exit code %d" % code)
     language = texts(log, "BrandPackageInfo::SetDefaults")[0]
-    info = None
-    if os.path.exists(DISTRIB_INFO):
-        with open(DISTRIB_INFO, "rb") as f:
-            info = json.loads(f.read())
-    return language, info, winelib.reg_query("DistribInfoParams")
+    record = last_record()
+    info = record["files"].get("distr-info-file")
+    info = json.loads(info["content"]) if info else None
+    stored = record["registry"].get("DistribInfoParams")
+    return language, info, ("REG_SZ", stored) if stored is not None else None
 
 
 def check_stamped_installer_yields_its_parameters(stamped):
@@ -103,8 +102,6 @@ def main():
         check_switch_wins_only_when_not_empty(stamped)
     finally:
         winelib.reg_delete_key()
-        if os.path.exists(DISTRIB_INFO):
-            os.remove(DISTRIB_INFO)
     print("distribution block: ok")
 
 

@@ -8,7 +8,7 @@ import re
 import subprocess
 
 import winelib
-from brand_wine import expect, run, texts
+from brand_wine import expect, last_record, run, run_folder, texts
 
 BUILD = os.path.join(winelib.HOST_BUILD, "partner_build")
 DATA = os.path.join(winelib.SOURCE, "tests", "brand", "data")
@@ -47,8 +47,8 @@ def build():
 
 def check_partner_package_comes_first_and_wins(installer):
     winelib.reg_delete_key()
-    _, log = run(program=installer)
-    temp = winelib.win_temp_dir()
+    _, log = run(program=installer, setup=True)
+    temp = run_folder(log)
     partner_size = os.path.getsize(os.path.join(PACKAGES, "partner.cab"))
     lines = texts(log, RESOURCES)
     expect(lines[0] == "Extract Partner package: %sPartnerFile [%dB]" % (temp, partner_size), lines)
@@ -57,11 +57,12 @@ def check_partner_package_comes_first_and_wins(installer):
     expect(defaults[1] == "Brand id: tavrix", defaults)
     expect(defaults[4:6] == ["Send browser's statistics: 0",
                              "Make browser default after import: 0"], defaults)
-    with open(os.path.join(winelib.temp_dir(), "PartnerFile"), "rb") as f, \
-            open(os.path.join(PACKAGES, "partner.cab"), "rb") as g:
-        expect(f.read() == g.read(), "PartnerFile differs from the partner package")
-    stored = winelib.reg_query("PartnerFile")
-    expect(stored == ("REG_SZ", temp + "PartnerFile"), stored)
+    record = last_record()
+    with open(os.path.join(PACKAGES, "partner.cab"), "rb") as g:
+        expect(bytes.fromhex(record["files"]["partner-package"]["hex"]) == g.read(),
+               "PartnerFile differs from the partner package")
+    stored = record["registry"].get("PartnerFile")
+    expect(stored == temp + "PartnerFile", stored)
 
 
 def check_named_brand_packages(installer):
@@ -69,7 +70,7 @@ def check_named_brand_packages(installer):
     expect(texts(log, RESOURCES)[1:3] == [
         "Fetching definedua_uk package",
         "Extract Brand package: %sBrandFile [%dB]" % (
-            winelib.win_temp_dir(), os.path.getsize(os.path.join(PACKAGES, "brand_UA_UK.cab")))],
+            run_folder(log), os.path.getsize(os.path.join(PACKAGES, "brand_UA_UK.cab")))],
         texts(log, RESOURCES))
     defaults = texts(log, DEFAULTS)
     expect(defaults[:2] == ["Default language: uk", "Brand id: ua"], defaults)
