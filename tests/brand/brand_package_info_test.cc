@@ -200,8 +200,8 @@ TEST_F(DistributionLanguageRule, DistributionLanguageReplacesTheConfiguredOne) {
 }
 
 TEST_F(DistributionLanguageRule, AnythingButALanguageTagIsIgnoredWithAWarning) {
-  const char* const hostile[] = {"x\" --evil \"", "../../x?y#z", "de&x=1", "de\n", "-de",
-                                 "de-", "d--e", "1de", "de de", "abcdefghijklmnopq"};
+  // The tag rule itself is LanguageCodes.OnlyLanguageTagsAreTags.
+  const char* const hostile[] = {"x\" --evil \"", "../../x?y#z", "de&x=1", "de\n"};
   for (const char* language : hostile) {
     info_.MergeConfig(R"({"languages": {"interface": "ru"}})");
     TakeLogEntries();

@@ -36,6 +36,10 @@ def build():
         "-DLI_BRAND_CONFIGS=ua_uk=%s;Tb=tests/brand/data/brand_tb.json"
         % os.path.join(DATA, "brand_ua_uk.json"),
     ]
+    # The Windows build's trust keys: the fake setup signed for it must verify.
+    keys = cache_value("LI_TRUST_KEYS_FILE") or os.path.join(winelib.WIN_BUILD, "dev_keys",
+                                                             "public_keys.pem")
+    configure.append("-DLI_TRUST_KEYS_FILE=" + keys)
     jansson = cache_value("JANSSON_ROOT")
     if jansson:
         configure.append("-DJANSSON_ROOT=" + jansson)
