@@ -8,6 +8,8 @@
 #include <ntsecapi.h>
 #include <sddl.h>
 
+#include <vector>
+
 #include "platform/scoped_handle.h"
 
 namespace lite_installer {
@@ -55,8 +57,9 @@ std::wstring UserSidText() {
   DWORD size = 0;
   ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
   if (size == 0) return {};
-  std::wstring buffer((size + sizeof(wchar_t) - 1) / sizeof(wchar_t), L'\0');
-  auto* user = reinterpret_cast<TOKEN_USER*>(&buffer[0]);
+  // Pointer-aligned: TOKEN_USER starts with a pointer.
+  std::vector<void*> buffer((size + sizeof(void*) - 1) / sizeof(void*));
+  auto* user = reinterpret_cast<TOKEN_USER*>(buffer.data());
   if (!::GetTokenInformation(token.Get(), TokenUser, user, size, &size)) return {};
   wchar_t* text = nullptr;
   if (!::ConvertSidToStringSidW(user->User.Sid, &text)) return {};
