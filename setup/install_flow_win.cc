@@ -237,7 +237,9 @@ int32_t Installer::InstallBrowser() {
 int32_t Installer::DownloadModuleTo(const std::wstring& path) {
   // Delete sharing only: a stop that runs out ends the process in the
   // middle of a download, and the run folder's clean-up can then still
-  // delete the partial file (it goes when this handle closes).
+  // delete the partial file. (Measured under Wine 8: DeleteFileW succeeds,
+  // the file goes when this handle closes, and its folder cannot be removed
+  // before that, so an empty folder is left in that case.)
   ScopedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.IsValid()) {
