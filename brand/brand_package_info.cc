@@ -11,6 +11,8 @@
 #include "brand/language.h"
 #include "build_config.h"
 #include "installer/log.h"
+#include "platform/string_conversion.h"
+#include "platform/url_escape.h"
 
 namespace lite_installer {
 namespace {
@@ -108,6 +110,15 @@ void BrandPackageInfo::MergeConfig(const std::string& config_text) {
 }
 
 void BrandPackageInfo::SetInterfaceLanguage(const std::string& language) {
+  // The distribution parameters lie outside the installer's signature: a
+  // value that is no language tag could carry a quote, a path or a query
+  // into the registry, the setup's switches and the addresses opened.
+  if (!language.empty() && !IsLanguageTag(language)) {
+    LI_LOG(kLogWarning, L"BrandPackageInfo::SetInterfaceLanguage",
+           L"Distribution language is not a language tag, ignored: ",
+           EscapeUrlValue(Widen(language)));
+    return;
+  }
   if (!language.empty()) {
     interface_language_ = language;
   } else if (brand_id_ == kIntBrandId && AutodetectLanguage()) {
@@ -133,11 +144,11 @@ void BrandPackageInfo::SetDefaults() {
 }
 
 std::wstring BrandPackageInfo::LicenseLink() const {
-  return Widen(license_url_ + kLanguageQuery + interface_language_);
+  return Widen(license_url_ + kLanguageQuery) + EscapeUrlValue(Widen(interface_language_));
 }
 
 std::wstring BrandPackageInfo::PrivacyLink() const {
-  return Widen(privacy_url_ + kLanguageQuery + interface_language_);
+  return Widen(privacy_url_ + kLanguageQuery) + EscapeUrlValue(Widen(interface_language_));
 }
 
 }  // namespace lite_installer

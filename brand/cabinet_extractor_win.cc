@@ -1,5 +1,5 @@
-// ExtractFiles through the system's cabinet library (cabinet.dll, FDI), bound
-// by full path only. The package never leaves memory: the cabinet "file" that
+// ExtractFiles through the system's cabinet library (cabinet.dll, FDI), loaded
+// from the system directory only (LoadSystemLibrary). The package never leaves memory: the cabinet "file" that
 // FDI opens is a cursor of the extractor, and every output file is collected
 // in memory by the extractor itself.
 #include "brand/cabinet_extractor.h"
@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/system_library.h"
+
 namespace lite_installer {
 namespace {
 
@@ -20,13 +22,8 @@ using FdiDestroyFunction = BOOL(DIAMONDAPI*)(HFDI);
 using FdiCopyFunction = BOOL(DIAMONDAPI*)(HFDI, char*, char*, int, PFNFDINOTIFY, PFNFDIDECRYPT,
                                           void*);
 
-// Loaded once and kept for the life of the process. Only full paths: the
-// library is never looked up by plain name on the search path.
-constexpr const wchar_t* kCabinetLibraryPaths[] = {
-    L"%WINDIR%\\system32\\cabinet.dll",
-    L"%SYSTEMROOT%\\system32\\cabinet.dll",
-    L"C:\\Windows\\system32\\cabinet.dll",
-};
+// Loaded once and kept for the life of the process.
+constexpr wchar_t kCabinetLibrary[] = L"cabinet.dll";
 
 struct CabinetLibrary {
   HMODULE module = nullptr;
@@ -35,31 +32,14 @@ struct CabinetLibrary {
   FdiCopyFunction copy = nullptr;
 };
 
-HMODULE LoadCabinetLibrary() {
-  for (const wchar_t* path : kCabinetLibraryPaths) {
-    wchar_t expanded[MAX_PATH];
-    DWORD n = ::ExpandEnvironmentStringsW(path, expanded, MAX_PATH);
-    if (n == 0 || n > MAX_PATH) continue;
-    HMODULE module = ::LoadLibraryExW(expanded, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (module) return module;
-  }
-  return nullptr;
-}
-
-template <typename Function>
-Function EntryPoint(HMODULE module, const char* name) {
-  // FARPROC has a generic signature; going through void* says the cast is meant.
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 const CabinetLibrary* BindCabinetLibrary() {
   static CabinetLibrary library;
-  if (!library.module) library.module = LoadCabinetLibrary();
+  if (!library.module) library.module = LoadSystemLibrary(kCabinetLibrary);
   if (!library.module) return nullptr;
   if (!library.create) {
-    library.create = EntryPoint<FdiCreateFunction>(library.module, "FDICreate");
-    library.destroy = EntryPoint<FdiDestroyFunction>(library.module, "FDIDestroy");
-    library.copy = EntryPoint<FdiCopyFunction>(library.module, "FDICopy");
+    library.create = SystemEntryPoint<FdiCreateFunction>(library.module, "FDICreate");
+    library.destroy = SystemEntryPoint<FdiDestroyFunction>(library.module, "FDIDestroy");
+    library.copy = SystemEntryPoint<FdiCopyFunction>(library.module, "FDICopy");
   }
   if (!library.create || !library.destroy || !library.copy) return nullptr;
   return &library;

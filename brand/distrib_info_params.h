@@ -13,7 +13,9 @@ namespace lite_installer {
 
 class DistribInfoParams {
  public:
-  DistribInfoParams() = default;
+  // "distrib_info" is written into `folder` (ending in a backslash; the
+  // run's own folder), or into the temporary directory when it is empty.
+  explicit DistribInfoParams(const std::wstring& folder = std::wstring()) : folder_(folder) {}
 
   // The three virtual operations keep these first three slots of the table;
   // the destructor comes after them.
@@ -34,6 +36,7 @@ class DistribInfoParams {
   const std::string& language() const { return language_; }
 
  private:
+  std::wstring folder_;
   std::wstring distrib_file_path_;
   std::string language_;
 };

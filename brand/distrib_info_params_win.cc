@@ -8,7 +8,6 @@
 #include "brand/distrib_block.h"
 #include "brand/distrib_params_text.h"
 #include "platform/file_bytes.h"
-#include "platform/path_util.h"
 #include "installer/command_line.h"
 #include "installer/registry_values.h"
 #include "platform/path_util.h"
@@ -42,10 +41,11 @@ std::string ReadDistribBlockOfFile(const std::wstring& path) {
 
 // Writes "distrib_info" for the parameter text; the path, or empty when the
 // text holds no pairs. The path is returned also when writing failed.
-std::wstring WriteDistribInfoFile(const std::string& text, std::string* language) {
+std::wstring WriteDistribInfoFile(const std::wstring& folder, const std::string& text,
+                                 std::string* language) {
   DistribInfoDocument document = MakeDistribInfoDocument(text);
   if (!document.has_params) return std::wstring();
-  std::wstring path = GetTemporaryDirectoryPath() + kDistribInfoFileName;
+  std::wstring path = (folder.empty() ? GetTemporaryDirectoryPath() : folder) + kDistribInfoFileName;
   *language = document.language;
   if (!document.json.empty()) WriteBytesToFile(path, document.json);
   return path;
@@ -67,7 +67,7 @@ bool DistribInfoParams::Load(const CommandLine& command_line) {
     text = command_line.AsciiValue(switches::kDistrInfoParams);
   if (text.empty()) text = ReadDistribBlockOfFile(ModulePath());
   if (!ReadsStoredParams() && !text.empty()) StoreParams(text);
-  distrib_file_path_ = text.empty() ? std::wstring() : WriteDistribInfoFile(text, &language_);
+  distrib_file_path_ = text.empty() ? std::wstring() : WriteDistribInfoFile(folder_, text, &language_);
   return !distrib_file_path_.empty();
 }
 

@@ -35,8 +35,26 @@ constexpr BrandLanguage kBrandLanguages[] = {
     {"tavrix", "ru"}, {"by", "ru"}, {"kz", "ru"}, {"ua", "uk"}, {"tb", "tr"},
 };
 constexpr char kFallbackBrandLanguage[] = "en";
+constexpr size_t kLongestLanguageTag = 16;
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 }  // namespace
+
+bool IsLanguageTag(const std::string& code) {
+  if (code.empty() || code.size() > kLongestLanguageTag || !IsAsciiLetter(code[0]) ||
+      code.back() == '-')
+    return false;
+  for (size_t i = 1; i < code.size(); ++i) {
+    const char c = code[i];
+    if (c == '-') {
+      if (code[i - 1] == '-') return false;
+    } else if (!IsAsciiLetter(c) && !(c >= '0' && c <= '9')) {
+      return false;
+    }
+  }
+  return true;
+}
 
 std::string LanguageCodeFromId(uint32_t language_id) {
   for (const IdCode& entry : kUserLanguages) {

@@ -14,6 +14,11 @@ constexpr uint32_t kDefaultLanguageId = 1033;
 std::string LanguageCodeFromId(uint32_t language_id);
 // Code → language id; 1033 for anything outside the table ("en" and "" too).
 uint32_t LanguageIdFromCode(const std::string& code);
+// Whether `code` can be a language tag ("uk", "pt-BR", "zh-Hans-CN"): a
+// letter, then letters, digits and single hyphens, at most 16 characters,
+// not ending in a hyphen. Nothing else can reach a URL, the registry or the
+// setup as the interface language.
+bool IsLanguageTag(const std::string& code);
 // Brand id → the language the brand speaks when nothing else decides.
 std::string DefaultLanguageOfBrand(const std::string& brand_id);
 

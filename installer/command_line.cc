@@ -95,6 +95,9 @@ void CommandLine::Remove(const std::string& name) { switches_.erase(name); }
 void CommandLine::SetProgram(const std::wstring& path) { program_ = TrimWhitespace(path); }
 
 bool CommandLine::IsPlainSwitchName(const std::string& name) {
+  // The empty name (an argument "-" or "--=v") would be written as a lone
+  // "--", which many parsers read as the end of the switches.
+  if (name.empty()) return false;
   for (char c : name) {
     const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
     const bool digit = c >= '0' && c <= '9';

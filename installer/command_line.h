@@ -38,7 +38,7 @@ class CommandLine {
   // any other switch is left out, with a warning in the log.
   std::wstring ToString() const;
 
-  // Letters and digits (ASCII), "-", "_" and "." only; the empty name too.
+  // Letters and digits (ASCII), "-", "_" and "." only, at least one of them.
   // Names are narrowed unit by unit when parsed, so U+0122 arrives as a
   // double quote and U+0120 as a blank: written out, such a name would turn
   // one switch into several arguments of the setup (one of them replacing a

@@ -50,9 +50,14 @@ void WriteUnderMutex(const std::wstring& path, const std::wstring& line) {
     std::wstring text;
     if (size == 0) text.push_back(L'\xFEFF');
     text += line;
+    // One write, and a line that did not go in whole (a full disk, a quota)
+    // is cut off again: a torn line would run into the next writer's line.
+    const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     DWORD written = 0;
-    ::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)),
-                &written, nullptr);
+    if (!::WriteFile(file.Get(), text.data(), bytes, &written, nullptr) || written != bytes) {
+      if (::SetFilePointer(file.Get(), static_cast<LONG>(size), nullptr, FILE_BEGIN) == size)
+        ::SetEndOfFile(file.Get());
+    }
     return;
   }
 }

@@ -11,6 +11,7 @@
 #include "installer/log.h"
 #include "platform/library_guard.h"
 #include "platform/path_util.h"
+#include "platform/run_folder.h"
 #include "setup/install_flow.h"
 #include "ui/installer_dialog.h"
 #include "ui/ui_environment.h"
@@ -23,9 +24,9 @@ constexpr wchar_t kLogFileName[] = L"\\lite_installer.log";
 
 // Silent mode: the installation runs to its end on this thread.
 int RunSilent(const CommandLine& command_line, const BrandPackageInfo& brand_info,
-              const DistribInfoParams& distrib_params) {
+              const DistribInfoParams& distrib_params, RunFolder* run_folder) {
   LI_LOG(kLogInfo, kFunction, L"Installing in silent mode.");
-  Installer installer(nullptr, &brand_info, &distrib_params, command_line);
+  Installer installer(nullptr, &brand_info, &distrib_params, command_line, run_folder);
   installer.SetChoices(command_line.Has(switches::kMakeBrowserDefault),
                        command_line.Has(switches::kSendStatistics));
   // Nobody is asked: the installation goes on as soon as the download ends.
@@ -39,8 +40,9 @@ int RunSilent(const CommandLine& command_line, const BrandPackageInfo& brand_inf
 // worker was still running after the dialog's stop ran out: then nothing it
 // uses may be freed, and the dialog object is left to the end of the process.
 int RunInteractive(const CommandLine& command_line, const BrandPackageInfo& brand_info,
-                   const DistribInfoParams& distrib_params, bool* worker_running) {
-  auto* dialog = new InstallerDialog(brand_info, distrib_params, command_line);
+                   const DistribInfoParams& distrib_params, RunFolder* run_folder,
+                   bool* worker_running) {
+  auto* dialog = new InstallerDialog(brand_info, distrib_params, command_line, run_folder);
   HWND owner = ::GetActiveWindow();
   const INT_PTR result = dialog->Run(owner);
   int exit_code = kExitCancelled;
@@ -78,20 +80,35 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const std::wstring temp_dir = GetTemporaryDirectoryPath();
   LI_LOG(kLogInfo, kFunction, L"Temporary path is: ", temp_dir);
 
-  DistribInfoParams distrib_params;
-  BrandPackageInfo brand_info(temp_dir);
+  // Everything the run writes for the setup, and the setup itself, lives in
+  // a folder of its own; the log stays in the temporary directory. Removed
+  // with its files when the run fails (a kept one holds the data files).
+  RunFolder run_folder;
+  std::wstring folder = temp_dir;
+  if (run_folder.Create(temp_dir)) {
+    folder = run_folder.path();
+    LI_LOG(kLogInfo, kFunction, L"Run folder is: ", folder);
+  } else {
+    LI_LOG(kLogError, kFunction, L"Cannot create a run folder; the temporary path is used.");
+  }
+
+  DistribInfoParams distrib_params(folder);
+  BrandPackageInfo brand_info(folder);
   SettleBrandConfiguration(command_line, brand_name, &distrib_params, &brand_info);
 
   bool worker_running = false;
   const int exit_code =
-      silent ? RunSilent(command_line, brand_info, distrib_params)
-             : RunInteractive(command_line, brand_info, distrib_params, &worker_running);
+      silent ? RunSilent(command_line, brand_info, distrib_params, &run_folder)
+             : RunInteractive(command_line, brand_info, distrib_params, &run_folder,
+                              &worker_running);
 
   LI_LOG(kLogInfo, kFunction, L"Installer exit with code: ", exit_code);
   if (worker_running) {
     // The worker still uses the installer and the brand configuration: end
     // the process here, before anything of this frame is destroyed
-    // (ExitProcess ends the other threads first).
+    // (ExitProcess ends the other threads first). What the run made goes
+    // first, as far as nothing holds it (a running setup's file stays).
+    run_folder.RemoveUnlessKept();
     ui_environment_owner.ShutDownNow();
     ::ExitProcess(static_cast<UINT>(exit_code));
   }

@@ -13,7 +13,7 @@
 //  - The executable imports only kernel32 and msvcrt (KnownDLLs) when it
 //    starts; every other system library is delay-loaded (installer/
 //    CMakeLists.txt), and the delay-load hook of this file loads each one
-//    with LoadSystemLibrary: before the guard too, and on systems that lack
+//    with LoadSystemLibrary (system_library.h): before the guard too, and on systems that lack
 //    SetDefaultDllDirectories.
 //  - Code that loads a library itself (the rich-edit library, GDI+, ...)
 //    calls LoadSystemLibrary(L"riched20.dll") and never LoadLibraryW with a
@@ -35,17 +35,11 @@
 
 #include <windows.h>
 
+#include "platform/system_library.h"
+
 namespace lite_installer {
 
 // Restricts the process's library search; call before anything else.
 void GuardLibraryLoading();
-
-// Loads a system library by its full path in the system directory (with
-// that directory searched first for its own imports). A name that the
-// program's manifest redirects to a side-by-side assembly (comctl32 6.0)
-// is loaded by name, so that the manifest's version comes; the activation
-// context resolves it, never the program's folder. Null on failure, with
-// the last error set.
-HMODULE LoadSystemLibrary(const wchar_t* name);
 
 }  // namespace lite_installer

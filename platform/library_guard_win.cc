@@ -1,9 +1,7 @@
-// The process-wide library search restriction, loading by full system path,
-// and the delay-load hook that routes every delay-loaded import through it.
+// The process-wide library search restriction and the delay-load hook that
+// routes every delay-loaded import through LoadSystemLibrary.
 // Measured under Wine 8: SetDefaultDllDirectories and SetDllDirectoryW
-// exist; the manifest's activation context redirects "comctl32.dll"
-// (FindActCtxSectionStringW finds it) and no other library the installer
-// uses; with WINEDLLOVERRIDES="name=n,b" Wine loads a DLL beside the program
+// exist; with WINEDLLOVERRIDES="name=n,b" Wine loads a DLL beside the program
 // for an unguarded LoadLibraryW(name), as Windows does for a non-KnownDLL.
 #include "platform/library_guard.h"
 
@@ -13,6 +11,7 @@
 #include <string>
 
 #include "platform/path_util.h"
+#include "platform/system_library.h"
 
 namespace lite_installer {
 namespace {
@@ -20,8 +19,6 @@ namespace {
 constexpr wchar_t kKernel32[] = L"kernel32.dll";
 constexpr char kSetDefaultDllDirectories[] = "SetDefaultDllDirectories";
 constexpr char kSetDllDirectoryW[] = "SetDllDirectoryW";
-// Present exactly where LoadLibraryExW knows the LOAD_LIBRARY_SEARCH_ flags.
-constexpr char kAddDllDirectory[] = "AddDllDirectory";
 // Not in the headers of every SDK this builds with.
 constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
 
@@ -45,16 +42,7 @@ using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
 
 template <typename Function>
 Function Kernel32Entry(const char* name) {
-  HMODULE kernel32 = ::GetModuleHandleW(kKernel32);
-  if (!kernel32) return nullptr;
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(kernel32, name)));
-}
-
-bool RedirectedBySideBySide(const wchar_t* name) {
-  ACTCTX_SECTION_KEYED_DATA data = {};
-  data.cbSize = sizeof(data);
-  return ::FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, name,
-                                    &data) != FALSE;
+  return SystemEntryPoint<Function>(::GetModuleHandleW(kKernel32), name);
 }
 
 // Delay-loaded imports come through here: the loader's own LoadLibraryA of
@@ -101,28 +89,6 @@ void GuardLibraryLoading() {
   if (auto set_directory = Kernel32Entry<SetDllDirectoryFunction>(kSetDllDirectoryW))
     set_directory(L"");
   PreloadSystemCopiesOfLibrariesBeside(GetProgramPath());
-}
-
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-  if (!name || !*name) {
-    ::SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
-  if (RedirectedBySideBySide(name)) return ::LoadLibraryW(name);
-  wchar_t directory[MAX_PATH];
-  const UINT length = ::GetSystemDirectoryW(directory, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  std::wstring path(directory, length);
-  if (path.back() != L'\\') path += L'\\';
-  path += name;
-  // Its own imports from the system directory too. LOAD_WITH_ALTERED_-
-  // SEARCH_PATH alone is not enough where the search flags exist: Wine then
-  // still took a wininet's secur32 from beside the program (measured with a
-  // marker DLL and WINEDLLOVERRIDES "secur32=n,b", even with the guard set),
-  // so it is only the fallback of systems without them.
-  static const bool search_flags = Kernel32Entry<FARPROC>(kAddDllDirectory) != nullptr;
-  return ::LoadLibraryExW(path.c_str(), nullptr,
-                          search_flags ? kSearchSystem32 : LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 }  // namespace lite_installer

@@ -14,6 +14,7 @@
 #include "brand/brand_package_info.h"
 #include "brand/distrib_info_params.h"
 #include "installer/command_line.h"
+#include "platform/run_folder.h"
 #include "platform/scoped_handle.h"
 #include "setup/download_sink.h"
 #include "setup/installer_observer.h"
@@ -32,9 +33,12 @@ class Installer {
   // The pointers are not owned and must outlive the installer; observer is
   // null in silent mode. `command_line` is the installer's own (copied): the
   // given setup, the data-file switches and everything passed on to the
-  // setup come from it. Writes the built-in data files (installer_data.h).
+  // setup come from it. Writes the built-in data files (installer_data.h)
+  // into the brand configuration's folder, the run's own. `run_folder`
+  // (not owned, may be null) is kept after a successful installation.
   Installer(InstallerObserver* observer, const BrandPackageInfo* brand,
-            const DistribInfoParams* distrib_info, const CommandLine& command_line);
+            const DistribInfoParams* distrib_info, const CommandLine& command_line,
+            RunFolder* run_folder = nullptr);
   // Stops the worker thread (at most 10 s) before anything is released.
   ~Installer();
   Installer(const Installer&) = delete;
@@ -66,7 +70,7 @@ class Installer {
   // null sink, after the log line.
   static bool Download(const std::wstring& url, DownloadSink* sink, std::wstring* error_text,
                        std::wstring* redirect_url);
-  // Click statistics: name and value appended unescaped.
+  // Click statistics: name and value escaped into the URL.
   static void SendClickStat(const std::wstring& name, const std::wstring& value);
 
  private:
@@ -107,6 +111,7 @@ class Installer {
   const BrandPackageInfo* brand_;
   const DistribInfoParams* distrib_info_;
   const CommandLine command_line_;
+  RunFolder* run_folder_;
   bool make_default_ = false;
   bool send_statistics_ = false;
   std::wstring temp_dir_;

@@ -90,11 +90,13 @@ class Installer::DownloadSeam : public DownloadAttemptSeam {
 };
 
 Installer::Installer(InstallerObserver* observer, const BrandPackageInfo* brand,
-                     const DistribInfoParams* distrib_info, const CommandLine& command_line)
+                     const DistribInfoParams* distrib_info, const CommandLine& command_line,
+                     RunFolder* run_folder)
     : observer_(observer),
       brand_(brand),
       distrib_info_(distrib_info),
       command_line_(command_line),
+      run_folder_(run_folder),
       temp_dir_(brand->temp_dir()),
       result_(kExitSetupNotRun) {
   InstallerDataPaths paths = PrepareInstallerDataFiles(command_line_, temp_dir_);
@@ -175,6 +177,9 @@ void Installer::CleanUpAfterSuccess() {
     ::DeleteFileW(brand_->brand_package_path().c_str());
   if (!brand_->partner_package_path().empty())
     ::DeleteFileW(brand_->partner_package_path().c_str());
+  // What is left (master_preferences, clids.xml, distrib_info) is read by
+  // the browser on its first run.
+  if (run_folder_) run_folder_->Keep();
 }
 
 int32_t Installer::InstallBrowser() {
@@ -244,8 +249,13 @@ int32_t Installer::InstallBrowser() {
 }
 
 int32_t Installer::DownloadModuleTo(const std::wstring& path) {
-  ScopedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Delete sharing only: a stop that runs out ends the process in the
+  // middle of a download, and the run folder's clean-up can then still
+  // delete the partial file. (Measured under Wine 8: DeleteFileW succeeds,
+  // the file goes when this handle closes, and its folder cannot be removed
+  // before that, so an empty folder is left in that case.)
+  ScopedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.IsValid()) {
     LI_LOG(kLogError, kDownloadModuleToFunction, L"Cannot create file:", path);
     return kInstallFailed;

@@ -5,6 +5,7 @@
 
 #include "installer/log_text.h"
 #include "platform/clock.h"
+#include "platform/url_escape.h"
 
 namespace lite_installer {
 namespace {
@@ -50,7 +51,7 @@ std::wstring BuildFinishedReportUrl(const std::wstring& endpoint,
 
 std::wstring BuildClickStatUrl(const std::wstring& click_base, const std::wstring& name,
                                const std::wstring& value) {
-  return LogText(click_base, kClickStatPrefix, name, L"=", value);
+  return LogText(click_base, kClickStatPrefix, EscapeUrlValue(name), L"=", EscapeUrlValue(value));
 }
 
 }  // namespace lite_installer

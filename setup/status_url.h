@@ -1,5 +1,6 @@
-// The URLs of the status reports and click statistics, built from values that
-// are already escaped (escaping and host extraction are url_util's).
+// The URLs of the status reports and click statistics. The reports take
+// values that are already escaped (url_util's, as the system escapes them);
+// a click statistic escapes its own name and value.
 // Portable.
 #pragma once
 
@@ -38,7 +39,8 @@ std::wstring BuildFinishedReportUrl(const std::wstring& endpoint,
                                     const wchar_t* result, int64_t total_us,
                                     int64_t download_us, int64_t install_us);
 
-// click base + fixed prefix + name + "=" + value, nothing escaped.
+// click base + fixed prefix + name + "=" + value, name and value escaped
+// (EscapeUrlValue): a link with its own query stays one value.
 std::wstring BuildClickStatUrl(const std::wstring& click_base, const std::wstring& name,
                                const std::wstring& value);
 

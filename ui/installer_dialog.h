@@ -43,7 +43,7 @@ class InstallerDialog : public ImageDialog, public InstallerObserver {
   // Creates the installer with this dialog as its observer and starts its
   // worker thread at once. The references outlive the dialog object.
   InstallerDialog(const BrandPackageInfo& brand, const DistribInfoParams& distrib_info,
-                  const CommandLine& command_line);
+                  const CommandLine& command_line, RunFolder* run_folder = nullptr);
   // Stops the worker (at most 10 s). Destroy the object only when
   // StopInstallation said the worker has ended: a worker still running uses
   // the installer and this observer.

@@ -59,12 +59,12 @@ Box WindowBox(HWND window) {
 
 InstallerDialog::InstallerDialog(const BrandPackageInfo& brand,
                                  const DistribInfoParams& distrib_info,
-                                 const CommandLine& command_line)
+                                 const CommandLine& command_line, RunFolder* run_folder)
     : ImageDialog(brand.language_id(), kInstallerShadowMargins),
       brand_(brand),
       distrib_info_(distrib_info),
       messages_(RegisterSetupMessages()) {
-  installer_.reset(new Installer(this, &brand_, &distrib_info_, command_line));
+  installer_.reset(new Installer(this, &brand_, &distrib_info_, command_line, run_folder));
   installer_->Start();
 }
 
@@ -129,10 +129,6 @@ void InstallerDialog::OnWindowDestroyed() { published_window_.store(nullptr); }
 
 void InstallerDialog::Initialize() {
   HWND window = this->window();
-  AllowWindowMessage(window, messages_.import_progress);
-  AllowWindowMessage(window, messages_.close_window);
-  AllowWindowMessage(window, messages_.install_progress);
-  AllowWindowMessage(window, messages_.higher_version);
   UiEnvironment::Initialize();
   UiEnvironment::LoadRichEdit();
 
@@ -414,7 +410,8 @@ void InstallerDialog::OnTimeLeft(int32_t seconds, int32_t kind) {
 bool InstallerDialog::OnSetupMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == 0) return false;
   if (message == messages_.import_progress) {
-    SetProgress(ImportProgressPercent(static_cast<int32_t>(wparam)));
+    int32_t percent = 0;
+    if (ImportProgressFromMessage(wparam, &percent)) SetProgress(percent);
     int32_t seconds = 0;
     if (ImportStageSecondsLeft(static_cast<int32_t>(lparam), &seconds))
       SetTimeLeft(seconds, kTimeLeftUpperBound);

@@ -25,6 +25,13 @@ int32_t ImportProgressPercent(int32_t import_percent) {
   return Blend(x, 80.0f, 100.0f);
 }
 
+bool ImportProgressFromMessage(uint64_t wparam, int32_t* percent) {
+  constexpr uint64_t kImportDone = 100;
+  if (wparam > kImportDone) return false;
+  *percent = ImportProgressPercent(static_cast<int32_t>(wparam));
+  return true;
+}
+
 bool ImportStageSecondsLeft(int32_t stage, int32_t* seconds) {
   switch (stage) {
     case 1: *seconds = 60; return true;

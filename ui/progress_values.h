@@ -29,6 +29,11 @@ constexpr int32_t kInstallFinishingSecondsLeft = 180;
 // truncated toward zero).
 int32_t ImportProgressPercent(int32_t import_percent);
 
+// The import progress message's wParam, as it arrives from another process:
+// a value outside 0-100 is refused (false) before any arithmetic, since
+// far outside it the float result would not fit the int conversion.
+bool ImportProgressFromMessage(uint64_t wparam, int32_t* percent);
+
 // The time left of an import stage: 1 → 60 s, 2 → 30 s, 3 → 10 s, each an
 // upper bound; false for any other stage.
 bool ImportStageSecondsLeft(int32_t stage, int32_t* seconds);

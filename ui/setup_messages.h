@@ -1,6 +1,11 @@
 // The registered window messages between the setup process and the
-// installer dialog, and the message filter that lets a setup of higher
-// integrity post them. Windows only.
+// installer dialog. Windows only.
+//
+// The window's message filter is left as the system sets it: the setup is
+// started by the installer at the installer's own integrity level (an
+// elevated setup sits above it), and a message from the same or a higher
+// level always passes. Opening the filter would only let processes of a
+// lower level (a sandboxed page, say) close the dialog or move its progress.
 #pragma once
 
 #include <windows.h>
@@ -21,10 +26,5 @@ struct SetupMessages {
   UINT higher_version = 0;
 };
 SetupMessages RegisterSetupMessages();
-
-// Lets `message` through the window's filter: per window from Windows 7 on,
-// for the whole process on Vista, nothing to do before Vista. False when the
-// system's function is missing or refuses.
-bool AllowWindowMessage(HWND window, UINT message);
 
 }  // namespace lite_installer

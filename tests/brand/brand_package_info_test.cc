@@ -199,6 +199,27 @@ TEST_F(DistributionLanguageRule, DistributionLanguageReplacesTheConfiguredOne) {
   EXPECT_EQ(info_.language_id(), 1031u);
 }
 
+TEST_F(DistributionLanguageRule, AnythingButALanguageTagIsIgnoredWithAWarning) {
+  // The tag rule itself is LanguageCodes.OnlyLanguageTagsAreTags.
+  const char* const hostile[] = {"x\" --evil \"", "../../x?y#z", "de&x=1", "de\n"};
+  for (const char* language : hostile) {
+    info_.MergeConfig(R"({"languages": {"interface": "ru"}})");
+    TakeLogEntries();
+    info_.SetInterfaceLanguage(language);
+    info_.SetDefaults();
+    EXPECT_EQ(info_.interface_language(), "ru") << language;
+    const auto entries = TakeLogEntries();
+    ASSERT_FALSE(entries.empty()) << language;
+    EXPECT_EQ(entries[0].level, L"WARNING") << language;
+    const std::wstring logged = entries[0].message.substr(entries[0].message.rfind(L": ") + 2);
+    EXPECT_EQ(logged.find_first_of(L"\" ?#&\n/"), std::wstring::npos) << logged;
+    info_.Clear();
+  }
+  info_.MergeConfig(R"({"languages": {"interface": "ru"}})");
+  info_.SetInterfaceLanguage("zh-Hans-CN");
+  EXPECT_EQ(info_.interface_language(), "zh-Hans-CN");
+}
+
 TEST_F(DistributionLanguageRule, IntBrandGivesWayToTheUserLanguage) {
   SetUserLocaleForTesting("", 1036);
   info_.MergeConfig(R"({"brand_id": "int", "languages": {"interface": "ru"}})");
@@ -234,6 +255,10 @@ TEST_F(BrandConfigTest, LegalLinksAppendTheLanguageEvenAfterAQuery) {
                        "languages": {"interface": "pt-BR"}})");
   EXPECT_EQ(info_.LicenseLink(), L"http://l/a?x=1?lang=pt-BR");
   EXPECT_EQ(info_.PrivacyLink(), L"http://p/?lang=pt-BR");
+  info_.Clear();
+  // A configured language is escaped into the link like any value.
+  info_.MergeConfig(R"({"license_url": "http://l/", "languages": {"interface": "a&b c"}})");
+  EXPECT_EQ(info_.LicenseLink(), L"http://l/?lang=a%26b%20c");
 }
 
 }  // namespace

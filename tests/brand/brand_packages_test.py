@@ -7,7 +7,8 @@ import json
 import os
 
 from support import checks, winelib
-from support.brand_wine import AUTODETECT, default_config, default_package_size, run, texts
+from support.brand_wine import (AUTODETECT, default_config, default_package_size, last_record,
+                        run, run_folder, texts)
 from support.checks import check
 
 GET_INFO = "BrandPackageInfo::GetInfo"
@@ -17,12 +18,9 @@ DEFAULTS = "BrandPackageInfo::SetDefaults"
 
 
 def check_default_run():
-    partner_copy = os.path.join(winelib.temp_dir(), "PartnerFile")
-    if os.path.exists(partner_copy):
-        os.remove(partner_copy)
-    code, log = run()
-    check(code == 400, "exit code %d" % code)
-    temp = winelib.win_temp_dir()
+    code, log = run(setup=True)
+    check(code == 0, "exit code %d" % code)
+    temp = run_folder(log)
     setup_url = default_config()["setup_url"]
     check(texts(log, GET_INFO) == ["Brand package path: %sBrandFile" % temp,
                                     "Partner package path: %sPartnerFile" % temp],
@@ -50,12 +48,13 @@ def check_default_run():
     silent_line = next(i for i, e in enumerate(log) if e[2] == "Installing in silent mode.")
     check(last_brand_line < silent_line, "defaults logged after the installation started")
     # The package copy for the setup is the resource itself.
-    with open(os.path.join(winelib.temp_dir(), "BrandFile"), "rb") as f:
-        copy = f.read()
+    files = last_record()["files"]
+    copy = bytes.fromhex(files["brand-package"]["hex"])
+    check(files["brand-package"]["path"] == temp + "BrandFile", files)
     with open(os.path.join(winelib.WIN_BUILD, "generated", "packages", "default_brand.cab"),
               "rb") as f:
         check(copy == f.read(), "BrandFile differs from the built-in package")
-    check(not os.path.exists(partner_copy), "a partner package was written")
+    check("partner-package" not in files, "a partner package was handed over")
 
 
 def check_default_package_matches_the_deployment():
@@ -98,15 +97,14 @@ def check_defined_brand_name_without_its_package():
 
 
 def check_distribution_language_from_the_switch():
-    distrib_info = os.path.join(winelib.temp_dir(), "distrib_info")
-    if os.path.exists(distrib_info):
-        os.remove(distrib_info)
-    _, log = run("--distr-info-params=lang=de&x=1")
+    _, log = run("--distr-info-params=lang=de&x=1", setup=True)
     check(texts(log, DEFAULTS)[0] == "Default language: de", texts(log, DEFAULTS))
-    with open(distrib_info, "rb") as f:
-        check(json.loads(f.read()) == {"lang": "de", "x": "1"}, "distrib_info")
-    stored = winelib.reg_query("DistribInfoParams")
-    check(stored == ("REG_SZ", "lang=de&x=1"), stored)
+    record = last_record()
+    info = record["files"]["distr-info-file"]
+    check(info["path"] == run_folder(log) + "distrib_info", info)
+    check(json.loads(info["content"]) == {"lang": "de", "x": "1"}, "distrib_info")
+    stored = record["registry"].get("DistribInfoParams")
+    check(stored == "lang=de&x=1", stored)
 
 
 def main():

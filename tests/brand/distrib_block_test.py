@@ -11,12 +11,11 @@ import struct
 import subprocess
 
 from support import checks, winelib
-from support.brand_wine import run, scratch, texts
+from support.brand_wine import last_record, run, scratch, texts
 from support.checks import check
 
 STAMP = os.path.join(winelib.HOST_BUILD, "tools", "distrib_stamp")
 PARAMS = "banerid=77&download_date=2026%2D12%2D09&lang=tr"
-DISTRIB_INFO = os.path.join(winelib.temp_dir(), "distrib_info")
 
 
 def make_signed_copy():
@@ -45,17 +44,17 @@ def stamp(signed, cert, params, name):
 
 
 def run_copy(program, *switches):
-    if os.path.exists(DISTRIB_INFO):
-        os.remove(DISTRIB_INFO)
+    """The language, the "distrib_info" the setup was handed (None without
+    one) and the stored parameters as the setup found them (REG_SZ, text)."""
     winelib.reg_delete_key()
-    code, log = run(*switches, program=program)
-    check(code == 400, "exit code %d" % code)
+    code, log = run(*switches, program=program, setup=True)
+    check(code == 0, "exit code %d" % code)
     language = texts(log, "BrandPackageInfo::SetDefaults")[0]
-    info = None
-    if os.path.exists(DISTRIB_INFO):
-        with open(DISTRIB_INFO, "rb") as f:
-            info = json.loads(f.read())
-    return language, info, winelib.reg_query("DistribInfoParams")
+    record = last_record()
+    info = record["files"].get("distr-info-file")
+    info = json.loads(info["content"]) if info else None
+    stored = record["registry"].get("DistribInfoParams")
+    return language, info, ("REG_SZ", stored) if stored is not None else None
 
 
 def check_stamped_installer_yields_its_parameters(signed, stamped):
@@ -104,8 +103,6 @@ def main():
                            check_switch_wins_only_when_not_empty], signed, stamped)
     finally:
         winelib.reg_delete_key()
-        if os.path.exists(DISTRIB_INFO):
-            os.remove(DISTRIB_INFO)
 
 
 if __name__ == "__main__":

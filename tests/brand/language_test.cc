@@ -27,6 +27,17 @@ TEST(LanguageCodes, EnglishAndUnknownCodesGive1033) {
   EXPECT_EQ(LanguageIdFromCode("pl"), 1033u);
 }
 
+TEST(LanguageCodes, OnlyLanguageTagsAreTags) {
+  const std::pair<const char*, bool> cases[] = {
+      {"uk", true},          {"pt-BR", true},        {"zh-Hans-CN", true}, {"x", true},
+      {"abcdefghijklmnop", true}, {"", false},       {"abcdefghijklmnopq", false},
+      {"x\" --evil \"", false}, {"../../x?y#z", false}, {"-uk", false},  {"uk-", false},
+      {"u--k", false},       {"1uk", false},         {"uk\n", false},     {"u k", false},
+      {"uk_UA", false},      {"\xD1\x83", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.second, IsLanguageTag(c.first)) << c.first;
+}
+
 TEST(LanguageCodes, CodesAreCaseSensitive) {
   EXPECT_EQ(LanguageIdFromCode("RU"), 1033u);
   EXPECT_EQ(LanguageIdFromCode("pt-br"), 1033u);

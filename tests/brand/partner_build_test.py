@@ -8,7 +8,7 @@ import re
 import subprocess
 
 from support import checks, winelib
-from support.brand_wine import run, texts
+from support.brand_wine import last_record, run, run_folder, texts
 from support.checks import check
 
 BUILD = os.path.join(winelib.HOST_BUILD, "partner_build")
@@ -37,6 +37,10 @@ def build():
         "-DLI_BRAND_CONFIGS=ua_uk=%s;Tb=tests/brand/data/brand_tb.json"
         % os.path.join(DATA, "brand_ua_uk.json"),
     ]
+    # The Windows build's trust keys: the fake setup signed for it must verify.
+    keys = cache_value("LI_TRUST_KEYS_FILE") or os.path.join(winelib.WIN_BUILD, "dev_keys",
+                                                             "public_keys.pem")
+    configure.append("-DLI_TRUST_KEYS_FILE=" + keys)
     jansson = cache_value("JANSSON_ROOT")
     if jansson:
         configure.append("-DJANSSON_ROOT=" + jansson)
@@ -48,8 +52,8 @@ def build():
 
 def check_partner_package_comes_first_and_wins(installer):
     winelib.reg_delete_key()
-    _, log = run(program=installer)
-    temp = winelib.win_temp_dir()
+    _, log = run(program=installer, setup=True)
+    temp = run_folder(log)
     partner_size = os.path.getsize(os.path.join(PACKAGES, "partner.cab"))
     lines = texts(log, RESOURCES)
     check(lines[0] == "Extract Partner package: %sPartnerFile [%dB]" % (temp, partner_size), lines)
@@ -58,11 +62,12 @@ def check_partner_package_comes_first_and_wins(installer):
     check(defaults[1] == "Brand id: tavrix", defaults)
     check(defaults[4:6] == ["Send browser's statistics: 0",
                              "Make browser default after import: 0"], defaults)
-    with open(os.path.join(winelib.temp_dir(), "PartnerFile"), "rb") as f, \
-            open(os.path.join(PACKAGES, "partner.cab"), "rb") as g:
-        check(f.read() == g.read(), "PartnerFile differs from the partner package")
-    stored = winelib.reg_query("PartnerFile")
-    check(stored == ("REG_SZ", temp + "PartnerFile"), stored)
+    record = last_record()
+    with open(os.path.join(PACKAGES, "partner.cab"), "rb") as g:
+        check(bytes.fromhex(record["files"]["partner-package"]["hex"]) == g.read(),
+               "PartnerFile differs from the partner package")
+    stored = record["registry"].get("PartnerFile")
+    check(stored == temp + "PartnerFile", stored)
 
 
 def check_named_brand_packages(installer):
@@ -70,7 +75,7 @@ def check_named_brand_packages(installer):
     check(texts(log, RESOURCES)[1:3] == [
         "Fetching definedua_uk package",
         "Extract Brand package: %sBrandFile [%dB]" % (
-            winelib.win_temp_dir(), os.path.getsize(os.path.join(PACKAGES, "brand_UA_UK.cab")))],
+            run_folder(log), os.path.getsize(os.path.join(PACKAGES, "brand_UA_UK.cab")))],
         texts(log, RESOURCES))
     defaults = texts(log, DEFAULTS)
     check(defaults[:2] == ["Default language: uk", "Brand id: ua"], defaults)

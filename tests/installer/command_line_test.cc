@@ -68,7 +68,7 @@ TEST(CommandLineParsing, PrefixOnlyArgumentsStoreTheEmptyName) {
   for (const wchar_t* only_prefix : {L"-", L"/", L"--"}) {
     CommandLine line = Parse({L"p.exe", only_prefix});
     EXPECT_EQ(std::vector<std::string>{""}, Names(line)) << only_prefix;
-    EXPECT_EQ(L"p.exe --", line.ToString()) << only_prefix;
+    EXPECT_EQ(L"p.exe", line.ToString()) << only_prefix;  // no switch, no lone "--"
   }
 }
 
@@ -210,7 +210,8 @@ TEST(CommandLineWriting, OnlyPlainNamesAreWritten) {
     bool written;
   } cases[] = {
       {L"--Brand-Name_2.x=1", true},
-      {L"--=v", true},               // the empty name
+      {L"--=v", false},              // the empty name
+      {L"-", false},
       {L"--a\u0120b=1", false},      // narrowed to a blank
       {L"--a\u0122b=1", false},      // narrowed to a double quote
       {L"--a\u0109b", false},        // a tab
@@ -236,9 +237,9 @@ TEST(CommandLineWriting, EveryPrefixIsWrittenAsDoubleDash) {
   EXPECT_EQ(L"p.exe --x=1 --y", line.ToString());
 }
 
-TEST(CommandLineWriting, EmptySwitchNameKeepsItsValue) {
-  CommandLine line = Parse({L"p.exe", L"--=v"});
-  EXPECT_EQ(L"p.exe --=v", line.ToString());
+TEST(CommandLineWriting, EmptySwitchNameIsNoSwitch) {
+  CommandLine line = Parse({L"p.exe", L"--=v", L"--a=1", L"-", L"--b"});
+  EXPECT_EQ(L"p.exe --a=1 --b", line.ToString());
 }
 
 TEST(CommandLineWriting, NameWithABlankTabOrQuoteIsNotPassedOn) {

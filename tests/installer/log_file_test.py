@@ -4,6 +4,8 @@ named mutex, a writer that cannot get the mutex, and the text of ERROR lines.
 """
 import os
 import re
+import resource
+import signal
 import subprocess
 import sys
 
@@ -186,6 +188,26 @@ def check_line_is_dropped_while_another_process_holds_the_mutex():
         print("note: the holder ended before the writer; drop not observable this run")
 
 
+def check_line_that_does_not_fit_on_a_full_disk_is_not_left_torn():
+    # The writer may not grow files past a size limit (RLIMIT_FSIZE, its
+    # signal ignored): a write that crosses it goes in partly, as on a disk
+    # that fills up mid-line, and the next one fails.
+    fresh("disk_full.log")
+    writer("write", win("disk_full.log"), "before", "1")
+    limit = os.path.getsize(host("disk_full.log")) + 200
+
+    def full_disk():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+
+    for tag in ("x" * 300, "after"):  # 600 bytes do not fit, a short line does
+        p = subprocess.run(["wine", WRITER, "write", win("disk_full.log"), tag, "1"],
+                           env=winelib.env(), preexec_fn=full_disk, capture_output=True,
+                           timeout=120)
+        assert p.returncode == 0, p
+    assert messages_of(read("disk_full.log")) == ["before 0", "after 0"], read("disk_full.log")
+
+
 def check_abandoned_mutex_counts_as_owned():
     fresh("abandoned.log")
     writer("abandon-mutex")
@@ -232,6 +254,7 @@ CHECKS = [
     check_concurrent_processes_lose_and_break_no_line,
     check_line_is_dropped_while_another_process_holds_the_mutex,
     check_abandoned_mutex_counts_as_owned,
+    check_line_that_does_not_fit_on_a_full_disk_is_not_left_torn,
     check_error_line_carries_the_system_text,
     check_unknown_code_gives_lower_case_hex,
     check_formatted_error_line_ends_its_message_first,

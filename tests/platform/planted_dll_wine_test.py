@@ -141,6 +141,21 @@ def check_planted_dlls_in_the_current_directory_are_not_loaded_either(folder):
     silent_installation(folder, installer, cwd=folder.path)
 
 
+def check_dll_left_in_the_temporary_directory_never_runs_in_the_setup(folder):
+    # The setup (tests/setup/fake_setup.cc) imports version.dll, which the
+    # loader looks for in the setup's own folder first: a setup run from the
+    # temporary directory itself would load this copy.
+    marker = os.path.join(winelib.temp_dir(), "version.dll")
+    shutil.copyfile(MARKER, marker)
+    try:
+        silent_installation(folder, winelib.INSTALLER)
+        check(not os.path.exists(marker + ".ran"), "the setup ran the temporary directory's DLL")
+    finally:
+        for path in (marker, marker + ".ran"):
+            if os.path.exists(path):
+                os.remove(path)
+
+
 def check_interactive_start_loads_nothing_planted(folder):
     h.reset_prefix_state()
     line = '"%s"' % winelib.win_path(folder.installer)
@@ -162,6 +177,7 @@ def main():
         check_full_system_paths_without_the_guard_never_load_the_planted_copy,
         check_silent_installation_loads_nothing_planted,
         check_planted_dlls_in_the_current_directory_are_not_loaded_either,
+        check_dll_left_in_the_temporary_directory_never_runs_in_the_setup,
         check_interactive_start_loads_nothing_planted,
     ]
     try:

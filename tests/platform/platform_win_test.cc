@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/guid.h"
 #include "platform/path_util.h"
+#include "platform/run_folder.h"
 #include "platform/windows_version.h"
 #include "tests/support/current_directory.h"
 
@@ -113,6 +114,45 @@ TEST(GetCurrentDirectoryPath, NoTrailingSeparatorExceptAtTheRoot) {
   // directory of drive C".
   EXPECT_TRUE(directory == L"C:\\" || directory == L"C:") << directory.c_str();
   ::SetCurrentDirectoryW(saved);
+}
+
+void Touch(const std::wstring& path) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  ::CloseHandle(file);
+}
+
+TEST(RunFolder, NewPrivateFolderRemovedUnlessKept) {
+  const std::wstring temp = GetTemporaryDirectoryPath();
+  std::set<std::wstring> seen;
+  for (bool keep : {false, true}) {
+    std::wstring path;
+    {
+      RunFolder folder;
+      ASSERT_TRUE(folder.Create(temp));
+      path = folder.path();
+      EXPECT_EQ(path.compare(0, temp.size(), temp), 0) << path;
+      EXPECT_EQ(path.size(), temp.size() + 3 + 24 + 1) << path;
+      EXPECT_TRUE(seen.insert(path).second);
+      // (Measured under Wine 8: a directory keeps the owner and the user's
+      // and the system's entries it was made with, but neither the
+      // protected flag nor the administrators' read-only entry, so the
+      // access list cannot be proven here.)
+      Touch(path + L"master_preferences");
+      Touch(path + L"BrandFile");
+      if (keep) folder.Keep();
+    }
+    EXPECT_EQ(PathExists(path + L"master_preferences"), keep) << path;
+    EXPECT_EQ(PathExists(path), keep) << path;
+    if (keep) {
+      ::DeleteFileW((path + L"master_preferences").c_str());
+      ::DeleteFileW((path + L"BrandFile").c_str());
+      ::RemoveDirectoryW(path.c_str());
+    }
+  }
+  RunFolder nowhere;
+  EXPECT_FALSE(nowhere.Create(temp + L"no such folder\\"));
+  EXPECT_TRUE(nowhere.path().empty());
 }
 
 TEST(WallClockNow, FollowsTheSystemTimeAndNeverGoesBack) {

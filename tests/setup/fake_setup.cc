@@ -1,6 +1,8 @@
 // Test tool: a stand-in for the browser setup. It records what the installer
-// handed it (its command line and its own file, the switches, and path + size
-// of every file a switch names, with the text of "distr-info-file"), can post
+// handed it (its command line and its own file, the switches, path + size
+// of every file a switch names with the bytes of the small ones in
+// hexadecimal and the text of "distr-info-file", and the installer's registry
+// values as they stand while it runs), can post
 // the registered setup messages to the "progress-window" handle, can leave a
 // message-only window of the installed browser's class behind for a while,
 // and exits with a chosen code. Everything is chosen by environment
@@ -25,6 +27,8 @@
 
 #include <jansson.h>
 #include <shellapi.h>
+
+#include <winver.h>
 
 #include <cstdlib>
 #include <map>
@@ -53,6 +57,38 @@ std::wstring Env(const wchar_t* name) {
 }
 
 std::string Utf8(const std::wstring& text) { return lite_installer::WideToUtf8(text); }
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char c : bytes) {
+    hex += kDigits[c >> 4];
+    hex += kDigits[c & 0xF];
+  }
+  return hex;
+}
+
+// The installer's registry values (strings) as the setup finds them.
+json_t* InstallerRegistryValues() {
+  json_t* values = json_object();
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tavrix\\TavrixBrowser", 0, KEY_READ,
+                      &key) != ERROR_SUCCESS)
+    return values;
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    wchar_t data[2049];
+    DWORD name_length = 256, data_size = 2048 * sizeof(wchar_t), type = 0;
+    const LONG result = ::RegEnumValueW(key, i, name, &name_length, nullptr, &type,
+                                        reinterpret_cast<BYTE*>(data), &data_size);
+    if (result == ERROR_NO_MORE_ITEMS) break;
+    if (result != ERROR_SUCCESS || type != REG_SZ) continue;
+    data[data_size / sizeof(wchar_t)] = L'\0';
+    json_object_set_new(values, Utf8(name).c_str(), json_string(Utf8(data).c_str()));
+  }
+  ::RegCloseKey(key);
+  return values;
+}
 
 std::wstring ProgramPath() {
   wchar_t buffer[MAX_PATH];
@@ -202,11 +238,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     json_t* file = json_object();
     json_object_set_new(file, "path", json_string(Utf8(value->second).c_str()));
     json_object_set_new(file, "size", json_integer(size));
+    if (size >= 0 && static_cast<size_t>(size) == content.size())
+      json_object_set_new(file, "hex", json_string(Hex(content).c_str()));
     if (std::string(name) == "distr-info-file")
       json_object_set_new(file, "content", json_stringn(content.data(), content.size()));
     json_object_set_new(files, name, file);
   }
   json_object_set_new(record, "files", files);
+  json_object_set_new(record, "registry", InstallerRegistryValues());
+  // An import of version.dll, a library that is no KnownDLL: the loader
+  // looks for it in the setup's own folder first.
+  DWORD ignored = 0;
+  json_object_set_new(record, "version_info_size",
+                      json_integer(::GetFileVersionInfoSizeW(ProgramPath().c_str(), &ignored)));
 
   HWND progress_window = nullptr;
   if (values.count("progress-window"))

@@ -454,7 +454,7 @@ TEST_F(InstallerTest, FinalReportOfAFailureWithoutDownloadHasOnlyTheTime) {
                          installer.installation_id() + L"&result=failed&time=0");
 }
 
-TEST_F(InstallerTest, ClickStatisticsAppendNameAndValueUnescaped) {
+TEST_F(InstallerTest, ClickStatisticsAppendNameAndValueEscaped) {
   const std::wstring prefix =
       L"Attempt to download module: " + Widen(LI_CLICK_BASE) +
       L"/redir/dtype=stred/pid=457/cid=72696/path=txbrowser_reinstall_dialog"
@@ -463,7 +463,8 @@ TEST_F(InstallerTest, ClickStatisticsAppendNameAndValueUnescaped) {
   SendButtonClick(L"install");
   std::vector<std::wstring> sent = Messages(L"Installer::Download");
   ASSERT_EQ(sent.size(), 2u);
-  EXPECT_EQ(sent[0], prefix + L"clicked_link=http://legal.example/browser_agreement/?lang=ru");
+  EXPECT_EQ(sent[0], prefix + L"clicked_link=http%3A%2F%2Flegal.example%2Fbrowser_agreement%2F"
+                              L"%3Flang%3Dru");
   EXPECT_EQ(sent[1], prefix + L"clicked_button=install");
   EXPECT_TRUE(HasEntry(L"ERROR", L"Installer::SendClickStat", L"Cannot send click stat: "));
 }

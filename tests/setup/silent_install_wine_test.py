@@ -26,6 +26,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import urllib.parse
 
@@ -36,7 +37,6 @@ WINE_VERSION_KEY = r"HKCU\Software\Wine"
 SETUP_PATH = h.setup_path()
 SETUP_URL = h.setup_url()
 STATUS_PATH = servers.path_of(servers.build_config()["LI_STATUS_ENDPOINT"])
-TEMP = winelib.win_temp_dir()
 AGENT = "Tavrix.Browser lite installer"
 
 class Context:
@@ -136,20 +136,23 @@ def check_nothing_in_the_cache(image):
 def check_cleaned_up(run):
     check_equal(sorted(run.registry), ["lang"], "registry values after success")
     check_equal(run.registry["lang"], "ru", "lang stays")
-    check(not os.path.exists(os.path.join(winelib.temp_dir(), "BrandFile")),
-          "brand package deleted after success")
     check_equal(run.leftover_downloads, [], "downloaded setup deleted")
+    # The run folder stays with what the browser reads on its first run.
+    folder = winelib.host_path(run.folder())
+    check_equal(run.folders, [folder.rstrip("/")], "one run folder after success")
+    kept = sorted(os.listdir(folder))
+    check(set(kept) <= {"master_preferences", "clids.xml", "distrib_info"}, kept)
+    check(not os.path.exists(os.path.join(winelib.temp_dir(), "BrandFile")),
+          "nothing in the temporary directory itself")
 
 
 def check_state_kept(run):
+    # The registry values stay after a failure; everything the run wrote
+    # goes with its folder.
     for name in ("lang", "InstallerData", "ClidsFile", "brand", "BrandFile"):
         check(name in run.registry, "registry value %s kept after a failure: %r"
               % (name, run.registry))
-    check(os.path.exists(os.path.join(winelib.temp_dir(), "BrandFile")),
-          "brand package kept after a failure")
-    for name in ("master_preferences", "clids.xml"):
-        check(os.path.exists(os.path.join(winelib.temp_dir(), name)),
-              "built-in %s kept after a failure" % name)
+    check_equal(run.folders, [], "the run folder removed after a failure")
     check_equal(run.leftover_downloads, [], "downloaded file deleted")
 
 
@@ -165,12 +168,13 @@ def silent_install_hands_everything_to_the_setup_and_cleans_up(ctx):
     check_equal(run.code, 0, "exit code")
     check(run.record, "the setup ran")
     setup = run.record["arguments"][0]
-    check(re.match(r"^C:\\users\\[^\\]+\\Temp\\xb[0-9a-fA-F]+\.tmp$", setup),
-          "setup runs from a temporary file: " + setup)
+    check(re.match(r"^C:\\users\\[^\\]+\\Temp\\li-[0-9a-f]{24}\\xb[0-9a-fA-F]+\.tmp$",
+                   setup), "setup runs from a temporary file in the run folder: " + setup)
+    folder = run.folder()
     expected = ('"%s" --brand-name=tavrix --brand-package="%sBrandFile" '
                 '--clids-file="%sclids.xml" --installerdata="%smaster_preferences" '
                 '--progress-window=0 --send-statistics --silent --verbose-logging'
-                % (setup, TEMP, TEMP, TEMP))
+                % (setup, folder, folder, folder))
     check_equal(run.record["command_line"], expected, "setup command line")
 
     files = run.record["files"]
@@ -179,10 +183,17 @@ def silent_install_hands_everything_to_the_setup_and_cleans_up(ctx):
     check_equal(files["installerdata"]["size"], len(preferences), "master_preferences size")
     check_equal(files["clids-file"]["size"], len(clids), "clids.xml size")
     check(files["brand-package"]["size"] > 0, "brand package handed over")
-    with open(os.path.join(winelib.temp_dir(), "master_preferences"), "rb") as f:
+    with open(winelib.host_path(folder + "master_preferences"), "rb") as f:
         check_equal(f.read(), preferences, "master_preferences bytes (kept after success)")
-    with open(os.path.join(winelib.temp_dir(), "clids.xml"), "rb") as f:
+    with open(winelib.host_path(folder + "clids.xml"), "rb") as f:
         check_equal(f.read(), clids, "clids.xml bytes (kept after success)")
+    check_equal(sorted(os.listdir(winelib.host_path(folder))), ["clids.xml", "master_preferences"],
+                "what stays in the run folder")
+    # The setup saw the registry values pointing into its folder.
+    seen = run.record["registry"]
+    check_equal((seen["BrandFile"], seen["InstallerData"], seen["ClidsFile"]),
+                (folder + "BrandFile", folder + "master_preferences", folder + "clids.xml"),
+                "registry values while the setup runs")
     check_cleaned_up(run)
 
     attempts, finals = ctx.reports(2)
@@ -221,10 +232,11 @@ def setup_exit_code_passes_on_with_the_callers_extra_switches(ctx):
                       setup_exit_code=3)
     check_equal(run.code, 3, "exit code of the setup")
     args = run.record["command_line"].split(" ", 1)[1]
+    folder = run.folder()
     check_equal(args, '--bar --brand-name=tavrix --brand-package="%sBrandFile" '
                 '--clids-file="%sclids.xml" --foo="a b" --installerdata="%smaster_preferences" '
                 '--make-browser-default-after-import --progress-window=0 --silent '
-                '--verbose-logging' % (TEMP, TEMP, TEMP), "switches after the path")
+                '--verbose-logging' % (folder, folder, folder), "switches after the path")
     check_equal(run.record["switches"]["foo"], "a b", "value with a blank arrives whole")
     check_cleaned_up(run)
     attempts, finals = ctx.reports(2)
@@ -240,18 +252,97 @@ def setup_exit_code_above_255_passes_on_whole(ctx):
     check_equal(h.values(finals[0])["result"], "success", "any exit code of the setup")
 
 
-def built_in_data_files_replace_earlier_copies(ctx):
+def files_left_in_the_temporary_directory_are_neither_used_nor_touched(ctx):
+    # Same-named files another program left there: the setup gets the
+    # built-in ones from its own folder, and the others stay as they are.
     ctx.serve(ctx.setups.signed)
     h.reset_prefix_state()
-    for name in ("master_preferences", "clids.xml"):
+    for name in ("master_preferences", "clids.xml", "BrandFile", "distrib_info"):
         with open(os.path.join(winelib.temp_dir(), name), "wb") as f:
-            f.write(b"x" * 10000)  # longer than either file: it must be cut
-    run = h.run_installer(ctx.work, "--silent")
+            f.write(b"x" * 10000)
+    try:
+        run = h.run_installer(ctx.work, "--silent", "--distr-info-params=a=1")
+    finally:
+        left = {}
+        for name in ("master_preferences", "clids.xml", "BrandFile", "distrib_info"):
+            with open(os.path.join(winelib.temp_dir(), name), "rb") as f:
+                left[name] = f.read()
+        h.reset_prefix_state()
     check_equal(run.code, 0, "exit code")
-    for name, generated in (("master_preferences", "master_preferences.json"),
-                            ("clids.xml", "clids.xml")):
-        with open(os.path.join(winelib.temp_dir(), name), "rb") as f:
-            check_equal(f.read(), h.generated_file(generated), name + " rewritten whole")
+    for name, data in left.items():
+        check_equal(data, b"x" * 10000, name + " in the temporary directory untouched")
+    check_equal(run.file_bytes("installerdata"), h.generated_file("master_preferences.json"),
+                "master_preferences the setup read")
+    check_equal(run.file_bytes("clids-file"), h.generated_file("clids.xml"), "clids.xml")
+    check_equal(json.loads(run.file_bytes("distr-info-file")), {"a": "1"}, "distrib_info")
+
+
+def two_installers_at_once_each_hand_their_setup_their_own_data(ctx):
+    # The second starts while the first downloads: with shared files its
+    # distribution info would reach the first setup, and the first run's
+    # clean-up would delete the second one's brand package.
+    ctx.serve(ctx.setups.signed)
+    h.reset_prefix_state()
+    runs = {}
+
+    def install(banner, delay):
+        time.sleep(delay)
+        work = os.path.join(ctx.work, "run%s" % banner)
+        os.makedirs(work, exist_ok=True)
+        env = h.setup_environment(work)
+        code = winelib.run_installer("--silent", "--distr-info-params=banerid=" + banner,
+                                     extra_env=env)
+        runs[banner] = h.installation(work, code)
+
+    threads = [threading.Thread(target=install, args=(b, d)) for b, d in (("1", 0), ("2", 0.5))]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join(300)
+    package = h.generated_file(os.path.join("packages", "default_brand.cab"))
+    folders = set()
+    for banner, run in sorted(runs.items()):
+        check_equal(run.code, 0, "exit code of run " + banner)
+        check_equal(json.loads(run.record["files"]["distr-info-file"]["content"]),
+                    {"banerid": banner}, "distribution info of setup " + banner)
+        check_equal(run.file_bytes("brand-package"), package, "brand package of setup " + banner)
+        folder = run.folder()
+        check(all(f["path"].startswith(folder) for f in run.record["files"].values()),
+              "every file of setup %s in its folder: %r" % (banner, run.record["files"]))
+        with open(winelib.host_path(folder + "distrib_info"), "rb") as f:
+            check_equal(json.loads(f.read()), {"banerid": banner}, "kept distrib_info " + banner)
+        check_equal(sorted(os.listdir(winelib.host_path(folder))),
+                    ["clids.xml", "distrib_info", "master_preferences"], "folder " + banner)
+        folders.add(folder)
+    check_equal(len(folders), 2, "two folders")
+    check_equal(len(h.run_folders()), 2, "two folders left")
+    ctx.reports(4)
+
+
+def hostile_language_values_reach_nothing(ctx):
+    # "lang" from outside the signature: not a language tag, so ignored with
+    # a warning; the brand's language stands everywhere it would have gone.
+    ctx.serve(ctx.setups.signed)
+    for hostile in ('x" --evil "', "../../x?y#z"):
+        params = "lang=%s&banerid=5" % hostile
+        run = ctx.install("--silent", '"--distr-info-params=%s"' % params.replace('"', '\\"'))
+        check_equal(run.code, 0, "exit code")
+        check_equal(run.record["switches"]["distr-info-params"], params, "passed on as given")
+        check("evil" not in run.record["switches"], "no switch injected: %r"
+              % run.record["switches"])
+        check_equal(run.record["registry"]["lang"], "ru", "registry while the setup runs")
+        check_equal(run.registry, {"lang": "ru"}, "registry afterwards")
+        check_equal(json.loads(run.record["files"]["distr-info-file"]["content"]),
+                    {"lang": hostile, "banerid": "5"}, "the setup's own copy, JSON-escaped")
+        check(run.has_line("WARNING", "BrandPackageInfo::SetInterfaceLanguage",
+                           "Distribution language is not a language tag, ignored: "), "warning")
+        # Whole, only where the whole parameter text goes: the setup's
+        # command line and the stored parameters.
+        raw = [e.text for e in run.log if hostile in e.text]
+        check(raw and all("DistribInfoParams = " in t or "): Run: " in t for t in raw),
+              "logged only escaped elsewhere: %r" % raw)
+        for report in ctx.status.wait_for_requests(2):
+            check("evil" not in report.uri and "x?y" not in report.uri, report.uri)
 
 
 def make_default_is_dropped_on_windows_10(ctx):
@@ -269,10 +360,13 @@ def distribution_parameters_reach_the_setup_as_a_file(ctx):
     run = ctx.install("--silent", "--distr-info-params=lang=en&clid=77")
     check_equal(run.code, 0, "exit code")
     info = run.record["files"]["distr-info-file"]
-    check_equal(info["path"], TEMP + "distrib_info", "distribution file path")
+    folder = run.folder()
+    check_equal(info["path"], folder + "distrib_info", "distribution file path")
     check_equal(json.loads(info["content"]), {"lang": "en", "clid": "77"}, "its content")
-    check('--distr-info-file="%sdistrib_info" --distr-info-params=lang=en&clid=77 ' % TEMP
+    check('--distr-info-file="%sdistrib_info" --distr-info-params=lang=en&clid=77 ' % folder
           in run.record["command_line"], "both switches in name order")
+    with open(winelib.host_path(folder + "distrib_info"), "rb") as f:
+        check_equal(json.loads(f.read()), {"lang": "en", "clid": "77"}, "kept after success")
     # Their registry value goes with the others; "lang" (now from them) stays.
     check_equal(run.registry, {"lang": "en"}, "registry after success")
 
@@ -325,10 +419,8 @@ def missing_pre_downloaded_setup_is_downloaded_and_caller_clids_file_is_used(ctx
     check_equal(len(ctx.files.requests()), 1, "downloaded once")
     check_equal(run.record["switches"]["clids-file"], clids, "the caller's clids file")
     check_equal(run.record["files"]["clids-file"]["size"], -1, "(it does not exist)")
-    check(not os.path.exists(os.path.join(winelib.temp_dir(), "clids.xml")),
-          "built-in clids.xml not written")
-    check(os.path.exists(os.path.join(winelib.temp_dir(), "master_preferences")),
-          "built-in master_preferences still written")
+    check_equal(sorted(os.listdir(winelib.host_path(run.folder()))), ["master_preferences"],
+                "built-in master_preferences still written, clids.xml not")
     attempts, finals = ctx.reports(2)
     check_equal(len(attempts), 1, "one attempt report")
 
@@ -342,8 +434,8 @@ def caller_installer_data_replaces_the_built_in_file(ctx):
     check_equal(run.code, 0, "exit code")
     check_equal(run.record["switches"]["installerdata"], winelib.win_path(data), "path as given")
     check_equal(run.record["files"]["installerdata"]["size"], 14, "the caller's file")
-    check(not os.path.exists(os.path.join(winelib.temp_dir(), "master_preferences")),
-          "built-in master_preferences not written")
+    check_equal(sorted(os.listdir(winelib.host_path(run.folder()))), ["clids.xml"],
+                "built-in master_preferences not written")
 
 
 def failed_verification_never_runs_the_setup(ctx):
@@ -759,8 +851,10 @@ def main():
         silent_install_hands_everything_to_the_setup_and_cleans_up,
         setup_exit_code_passes_on_with_the_callers_extra_switches,
         setup_exit_code_above_255_passes_on_whole,
-        built_in_data_files_replace_earlier_copies,
+        files_left_in_the_temporary_directory_are_neither_used_nor_touched,
         make_default_is_dropped_on_windows_10,
+        two_installers_at_once_each_hand_their_setup_their_own_data,
+        hostile_language_values_reach_nothing,
         distribution_parameters_reach_the_setup_as_a_file,
         pre_downloaded_setup_is_run_in_place_without_download,
         relative_pre_downloaded_setup_is_the_file_in_the_current_folder,

@@ -64,12 +64,24 @@ TEST(FinishedReportUrl, CancelOutweighsWhatTheInstallationCameTo) {
   EXPECT_STREQ(FinishedReportResult(false, false), L"failed");
 }
 
-TEST(ClickStatUrl, ValueIsAppendedUnescaped) {
+TEST(ClickStatUrl, ValueIsEscapedIntoOneParameter) {
   EXPECT_EQ(BuildClickStatUrl(L"http://click.test:18081", L"clicked_link",
                               L"http://legal.test/browser_agreement/?lang=ru"),
             L"http://click.test:18081/redir/dtype=stred/pid=457/cid=72696/"
             L"path=txbrowser_reinstall_dialog&dialog_window=liteinstall&"
-            L"clicked_link=http://legal.test/browser_agreement/?lang=ru");
+            L"clicked_link=http%3A%2F%2Flegal.test%2Fbrowser_agreement%2F%3Flang%3Dru");
+  const std::pair<std::wstring, std::wstring> values[] = {
+      {L"A-z_0.9~", L"A-z_0.9~"},
+      {L"x\" --evil \"", L"x%22%20--evil%20%22"},
+      {L"../../x?y#z", L"..%2F..%2Fx%3Fy%23z"},
+      {L"a&b=c+d%e", L"a%26b%3Dc%2Bd%25e"},
+      {L"\r\n\t", L"%0D%0A%09"},
+      {L"\u0443\u20AC", L"%D1%83%E2%82%AC"},
+      {std::wstring(1, wchar_t(0xD800)) + L"x", L"%EF%BF%BDx"},  // an unpaired surrogate
+  };
+  const std::wstring prefix = BuildClickStatUrl(L"http://c", L"n", L"");
+  for (const auto& v : values)
+    EXPECT_EQ(prefix + v.second, BuildClickStatUrl(L"http://c", L"n", v.first)) << v.first;
 }
 
 TEST(ClickStatUrl, ButtonClick) {

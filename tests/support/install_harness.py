@@ -139,9 +139,28 @@ def make_sample_setups(folder):
     return SampleSetups(signed, unsigned, unstartable)
 
 
+RUN_FOLDER_RE = re.compile(r"^li-[0-9a-f]{24}$")
+
+
+def run_folders():
+    """The host paths of the run folders in the temporary directory."""
+    temp = winelib.temp_dir()
+    return sorted(os.path.join(temp, n) for n in os.listdir(temp)
+                  if RUN_FOLDER_RE.match(n) and os.path.isdir(os.path.join(temp, n)))
+
+
+def run_folder_of(path):
+    """The run folder (Windows form, ending in a backslash) of a file the
+    installer handed the setup; checks that it is one."""
+    folder = path[:path.rindex("\\") + 1]
+    name = folder[len(winelib.win_temp_dir()):-1]
+    assert folder.startswith(winelib.win_temp_dir()) and RUN_FOLDER_RE.match(name), path
+    return folder
+
+
 def reset_prefix_state():
-    """No registry values, log, data files or downloaded setups left from
-    an earlier run."""
+    """No registry values, log, run folders, data files or downloaded
+    setups left from an earlier run."""
     winelib.reg_delete_key()
     winelib.clear_log()
     temp = winelib.temp_dir()
@@ -151,18 +170,29 @@ def reset_prefix_state():
             os.remove(path)
     for path in glob.glob(os.path.join(temp, "xb*.tmp")):
         os.remove(path)
+    for path in run_folders():
+        shutil.rmtree(path, ignore_errors=True)
 
 
 class Installation:
     """One run of `lite_installer.exe` with the fake setup's record and what
     the run left behind."""
 
-    def __init__(self, code, record, log, registry, leftover_downloads):
+    def __init__(self, code, record, log, registry, leftover_downloads, folders):
         self.code = code
         self.record = record            # the fake setup's JSON record, or None
         self.log = log                  # the installer log's entries
         self.registry = registry        # {name: data} under the installer's key
         self.leftover_downloads = leftover_downloads
+        self.folders = folders          # run folders left in the temporary directory
+
+    def folder(self):
+        """The run folder the setup ran from (Windows form, with backslash)."""
+        return run_folder_of(self.record["arguments"][0])
+
+    def file_bytes(self, switch):
+        """The bytes of the file named by `switch`, as the setup read them."""
+        return bytes.fromhex(self.record["files"][switch]["hex"])
 
     def messages(self, function):
         return installer_log.messages(self.log, function)
@@ -203,8 +233,11 @@ def installation(work_dir, code):
     for name in winelib.reg_values():
         value = winelib.reg_query(name)
         registry[name] = value[1] if value else None
-    leftovers = glob.glob(os.path.join(winelib.temp_dir(), "xb*.tmp"))
-    return Installation(code, record, installer_log.read(winelib.log_path()), registry, leftovers)
+    temp = winelib.temp_dir()
+    leftovers = glob.glob(os.path.join(temp, "xb*.tmp")) + glob.glob(
+        os.path.join(temp, "li-*", "xb*.tmp"))
+    return Installation(code, record, installer_log.read(winelib.log_path()), registry, leftovers,
+                        run_folders())
 
 
 # --- status reports -----------------------------------------------------------

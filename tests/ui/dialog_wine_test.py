@@ -12,6 +12,7 @@ import os
 import shutil
 import sys
 import time
+import urllib.parse
 
 from support import checks, installer_log, servers, source_module, winelib
 from support import dialog_harness as d, install_harness as h
@@ -260,6 +261,25 @@ def check_authenticating_proxy_prompt_then_install_through_it():
         assert not [r for r in srv.status.requests() + srv.clicks.requests() if password in r.uri]
 
 
+def check_hostile_language_reaches_no_address():
+    # "lang" that is no language tag is ignored: the links open with the
+    # brand's language, and their click statistics carry each as one value.
+    with Servers(serve_setup=False) as srv, d.Display() as display:
+        run = start(display, '"--distr-info-params=lang=../../x?y#z&b=1"')
+        dialog, _ = d.wait_for_installer_dialog(display)
+        d.click(display, dialog, LICENSE_LINK)
+        d.click(display, dialog, PRIVACY_LINK)
+        legal = servers.build_config()["LI_LEGAL_BASE"]
+        expected = [legal + "/browser_agreement/?lang=ru", legal + "/confidential/?lang=ru"]
+        assert winelib.wait_for(lambda: d.recorded_urls(URLS) == expected, 10), \
+            d.recorded_urls(URLS)
+        srv.clicks.wait_for_requests(2)
+        assert [urllib.parse.unquote(v) for v in d.clicks(srv.clicks, "clicked_link")] == \
+            expected, [r.uri for r in srv.clicks.requests()]
+        d.click(display, dialog, CANCEL)
+        assert run.wait(30) == 500
+
+
 def newer_version_dialog(state):
     for x in d.visible_dialogs(state):
         title = d.control(x, TITLE_TEXT)
@@ -436,6 +456,7 @@ CHECKS = [
     check_authenticating_proxy_prompt_then_install_through_it,
     check_time_left_line_of_a_slow_download,
     check_every_language_shows_its_own_strings_within_the_line,
+    check_hostile_language_reaches_no_address,
 ]
 
 

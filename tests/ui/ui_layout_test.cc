@@ -88,6 +88,14 @@ TEST(ProgressBands, ImportAndInstallStepsAsTheSetupReportsThem) {
   const std::pair<int32_t, int32_t> import_cases[] = {{0, 80}, {50, 90}, {100, 100}, {33, 86},
                                                       {7, 81}, {99, 99}};
   for (const auto& c : import_cases) EXPECT_EQ(c.second, ImportProgressPercent(c.first)) << c.first;
+  // As the message brings it: only 0-100 reaches the arithmetic.
+  const std::pair<uint64_t, int32_t> message_cases[] = {
+      {0, 80}, {100, 100}, {101, -1}, {0xFFFFFFFFu, -1}, {0x80000000u, -1}, {1u << 30, -1}};
+  for (const auto& c : message_cases) {
+    int32_t percent = -1;
+    EXPECT_EQ(c.second >= 0, ImportProgressFromMessage(c.first, &percent)) << c.first;
+    EXPECT_EQ(c.second, percent) << c.first;
+  }
   int32_t seconds = 0;
   EXPECT_TRUE(ImportStageSecondsLeft(1, &seconds));
   EXPECT_EQ(60, seconds);

@@ -5,6 +5,13 @@
 
 extern "C" __declspec(dllexport) int MarkerExport() { return 7; }
 
+// Planted as version.dll, it stands in for the function the test setup
+// imports, so that a program that takes it starts (and leaves the marker)
+// rather than failing to load. Exported undecorated (--kill-at).
+extern "C" __declspec(dllexport) DWORD WINAPI GetFileVersionInfoSizeW(LPCWSTR, LPDWORD) {
+  return 0;
+}
+
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     wchar_t path[MAX_PATH + 8];
