@@ -54,7 +54,7 @@ Fault injection (Python, what nginx cannot do)
         lower-case names)), request_count(path=None).
     Route(body=b"", status=200, content_length=True, cut_at=None,
           cut="close", stall=0.0, ranges=False, location=None, headers=None,
-          hang=False, delay=0.0, trickle=0.0)
+          hang=False, delay=0.0, trickle=0.0, endless=False, hold=None)
         content_length=False omits the header (the body ends at the close);
         cut_at=N announces the whole body but sends N bytes, then closes
         ("close") or resets ("reset") the connection, after `stall` seconds;
@@ -63,7 +63,10 @@ Fault injection (Python, what nginx cannot do)
         is ignored (full 200); location makes it a redirect (status 302 unless
         given); hang=True reads the request and never answers (until the
         server stops); delay waits that long before the status line; trickle
-        sends the body one byte per that many seconds.
+        sends the body one byte per that many seconds; endless=True sends
+        the body over and over without end (no Content-Length), until the
+        client goes or the server stops; hold (a threading.Event) is waited
+        for before the answer, as a firewall or captive portal holds it.
     FaultServer(..., tls=(cert_pem, key_pem)) serves HTTPS instead.
 
     SilentListener(port=0, host="127.0.0.1")
@@ -459,8 +462,10 @@ FaultRequest = collections.namedtuple("FaultRequest", "method path headers")
 class Route:
     def __init__(self, body=b"", status=200, content_length=True, cut_at=None, cut="close",
                  stall=0.0, ranges=False, location=None, headers=None, hang=False, delay=0.0,
-                 trickle=0.0):
+                 trickle=0.0, endless=False, hold=None):
         self.body = body
+        self.endless = endless
+        self.hold = hold
         self.status = 302 if location and status == 200 else status
         self.content_length = content_length
         self.cut_at = cut_at
@@ -500,6 +505,23 @@ class _FaultHandler(http.server.BaseHTTPRequestHandler):
             return
         if route.delay and server.closing.wait(route.delay):
             self.close_connection = True
+            return
+        if route.hold:
+            while not route.hold.wait(0.05):
+                if server.closing.is_set():
+                    self.close_connection = True
+                    return
+        if route.endless:
+            self.send_response(route.status)
+            self.send_header("Connection", "close")
+            self.end_headers()
+            self.close_connection = True
+            chunk = (route.body or b"x") * (65536 // max(1, len(route.body or b"x")))
+            try:
+                while not server.closing.is_set():
+                    self.wfile.write(chunk)
+            except OSError:
+                pass
             return
         body, status = route.body, route.status
         start = 0
