@@ -49,7 +49,8 @@ Fault injection (Python, what nginx cannot do)
         A threaded HTTP/1.1 server; `routes` maps a path (query ignored) to a
         Route, or to a list of Routes used one per request in turn (the last
         one repeats: [Route(status=500), Route(body=data)] fails once, then
-        serves); unknown paths get 404. Attributes: port, url(path),
+        serves); the route under the key None serves every other path,
+        else unknown paths get 404. Attributes: port, url(path),
         requests (list of FaultRequest(method, path, headers dict with
         lower-case names)), request_count(path=None).
     Route(body=b"", status=200, content_length=True, cut_at=None,
@@ -492,7 +493,7 @@ class _FaultHandler(http.server.BaseHTTPRequestHandler):
             server.requests.append(FaultRequest(
                 "GET", self.path, {k.lower(): v for k, v in self.headers.items()}))
         with server.lock:
-            route = server.routes.get(path)
+            route = server.routes.get(path, server.routes.get(None))
             if isinstance(route, (list, tuple)):
                 seen = server.served.get(path, 0)
                 server.served[path] = seen + 1
