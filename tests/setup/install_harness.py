@@ -14,7 +14,10 @@ import os
 import re
 import shutil
 import struct
+import subprocess
 import sys
+import tempfile
+import time
 import urllib.parse
 
 import installer_log
@@ -192,12 +195,54 @@ def setup_environment(work_dir, setup_exit_code=None, extra_env=None):
     return env
 
 
-def run_installer(work_dir, *switches, setup_exit_code=None, extra_env=None, timeout=300):
+def run_installer(work_dir, *switches, setup_exit_code=None, extra_env=None, timeout=300,
+                  watch_memory=False):
     """Runs the installer with the switches; the fake setup writes its record
-    into work_dir."""
+    into work_dir. With watch_memory the result's peak_kib is the process's
+    peak resident memory (VmHWM, polled as the benchmark does)."""
     env = setup_environment(work_dir, setup_exit_code, extra_env)
-    code = winelib.run_installer(*switches, timeout=timeout, extra_env=env)
-    return installation(work_dir, code)
+    if not watch_memory:
+        return installation(work_dir, winelib.run_installer(*switches, timeout=timeout,
+                                                            extra_env=env))
+    env["LI_RUN_COMMAND_LINE"] = ('"%s" %s' % (winelib.win_path(winelib.INSTALLER),
+                                               " ".join(switches))).strip()
+    with tempfile.TemporaryFile() as out:
+        runner = subprocess.Popen(["wine", os.path.join(winelib.BIN, "exit_code_runner.exe")],
+                                  env=winelib.env(env), stdout=out, stderr=subprocess.DEVNULL)
+        pid, peak = None, 0
+        while runner.poll() is None:
+            pid = pid or _installer_pid()
+            peak = max(peak, _peak_kib(pid) if pid else 0)
+            time.sleep(0.01)
+        out.seek(0)
+        code = int(re.search(rb"exit=(-?\d+)", out.read()).group(1))
+    result = installation(work_dir, code)
+    result.peak_kib = peak
+    return result
+
+
+def _installer_pid():
+    """The Linux process of lite_installer.exe in this test's prefix."""
+    for entry in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/cmdline" % entry, "rb") as f:
+                cmdline = f.read().lower()
+            with open("/proc/%s/environ" % entry, "rb") as f:
+                environ = f.read()
+        except OSError:
+            continue
+        if b"lite_installer.exe" in cmdline and \
+                ("WINEPREFIX=%s\0" % winelib.PREFIX).encode() in environ:
+            return int(entry)
+    return None
+
+
+def _peak_kib(pid):
+    try:
+        with open("/proc/%d/status" % pid) as f:
+            return max([int(line.split()[1]) for line in f if line.startswith("VmHWM:")] + [0])
+    except OSError:
+        return 0
 
 
 def installation(work_dir, code):
