@@ -61,7 +61,7 @@ def _mark_as_dll(image, out):
     return out
 
 
-SampleSetups = collections.namedtuple("SampleSetups", "signed unsigned unstartable")
+SampleSetups = collections.namedtuple("SampleSetups", "signed unsigned unstartable foreign_key")
 
 PAD_SECTION = 0x40000040  # initialised data, readable
 
@@ -136,8 +136,9 @@ def make_large_setup(folder, payload_size, authority=None):
 
 def make_sample_setups(folder):
     """The fake setup signed as a publisher would sign the browser setup, the
-    same program without trusted info or signature, and a signed one that
-    cannot be started."""
+    same program without trusted info or signature, a signed one that cannot
+    be started, and a signed one whose trusted info is signed under a key
+    outside the build's table."""
     os.makedirs(folder, exist_ok=True)
     authority = pki.make_pki(os.path.join(folder, "pki"))
     signed = os.path.join(folder, "setup_signed.exe")
@@ -147,7 +148,10 @@ def make_sample_setups(folder):
     dll_flagged = _mark_as_dll(FAKE_SETUP, os.path.join(folder, "setup_dll_flag.exe"))
     unstartable = os.path.join(folder, "setup_unstartable.exe")
     pki.make_trusted_module(dll_flagged, unstartable, authority)
-    return SampleSetups(signed, unsigned, unstartable)
+    foreign_key = os.path.join(folder, "setup_foreign_key.exe")
+    pki._run(["openssl", "genrsa", "-out", foreign_key + ".pem", "1024"])
+    pki.make_trusted_module(FAKE_SETUP, foreign_key, authority, key=foreign_key + ".pem")
+    return SampleSetups(signed, unsigned, unstartable, foreign_key)
 
 
 def reset_prefix_state():

@@ -379,6 +379,18 @@ def failed_verification_never_runs_the_setup(ctx):
     check_final_report(finals[0], "failed", ui, download_time=True, install_time=False,
                        zero_time=True)
     check_equal(exit_line(run), "Installer exit with code: 400", "exit line")
+    # Trusted info signed under a key outside the table: refused the same
+    # way, and the end of the process is clean every time (such a run once
+    # crashed after its last log line, in a system library on another
+    # thread: the exit code was then the fault's, not 400).
+    ctx.serve(ctx.setups.foreign_key)
+    for turn in range(4):
+        run = ctx.install("--silent")
+        check_equal(run.code, 400, "exit code of turn %d" % turn)
+        check(run.has_line("ERROR", "Installer::InstallBrowser", "Module verification failed: "),
+              "refused")
+        check_equal(run.log[-1].message, "Installer exit with code: 400", "last line")
+        check_equal(len(ctx.reports(2)[1]), 1, "final report sent")
 
 
 def setup_still_open_for_writing_is_not_run(ctx):
