@@ -46,9 +46,12 @@ class PhaseTrackingDownloader {
 // kept up to kReportAnswerKeptBytes and counted beyond, and once its bound
 // has passed it is abandoned: the opening ends at once (the stop event), the
 // body before its next chunk, and a read that blocks in the network when its
-// receive timeout ends it (closing the handle from another thread does not
-// end a blocked call under Wine 8: bounded_work.h). So a left request
-// neither grows nor outlives its bound by more than one receive timeout.
+// receive timeout ends it. Closing the handle from another thread does not
+// end a blocked read under Wine 8 (measured: a request handle closed 1.5 s
+// into a blocked InternetReadFile with a 10 s receive timeout; the close
+// returned at once, the read 8.5 s later, at its timeout; bounded_work.h
+// has the same for the opening). So a left request neither grows nor
+// outlives its bound by more than one receive timeout.
 class RequestJob : public BoundedWork {
  public:
   RequestJob(std::wstring url, const RequestBounds& bounds)
