@@ -106,9 +106,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Another thread still runs: the worker (it uses this frame), the
     // statistics sender or a request left at its bound, which may be inside
     // WinINet and its TLS library. A normal exit would run the C runtime's
-    // and every library's clean-up while that thread goes on inside them;
-    // the process ends here instead, with no clean-up of any library, after
-    // the one that matters (the log has every line on disk already).
+    // and every library's clean-up while that thread goes on inside them, so
+    // the process ends here instead, with no library's clean-up but the user
+    // interface's (every log line is on disk already).
     ui_environment_owner.ShutDownNow();
     ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exit_code));
   }
