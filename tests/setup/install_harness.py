@@ -208,15 +208,22 @@ def run_installer(work_dir, *switches, setup_exit_code=None, extra_env=None, tim
     if not watch_memory:
         return installation(work_dir, winelib.run_installer(*switches, timeout=timeout,
                                                             extra_env=env))
-    env["LI_RUN_COMMAND_LINE"] = ('"%s" %s' % (winelib.win_path(winelib.INSTALLER),
-                                               " ".join(switches))).strip()
+    env["LI_RUN_COMMAND_LINE"] = " ".join(('"%s"' % winelib.win_path(winelib.INSTALLER),)
+                                          + switches)
+    marker = ("WINEPREFIX=%s\0" % winelib.PREFIX).encode()
     with tempfile.TemporaryFile() as out:
         runner = subprocess.Popen(["wine", os.path.join(winelib.BIN, "exit_code_runner.exe")],
                                   env=winelib.env(env), stdout=out, stderr=subprocess.DEVNULL)
-        pid, peak = None, 0
+        peak = 0
         while runner.poll() is None:
-            pid = pid or _installer_pid()
-            peak = max(peak, _peak_kib(pid) if pid else 0)
+            for pid in filter(str.isdigit, os.listdir("/proc")):
+                try:
+                    if b"lite_installer.exe" in _read("/proc/%s/cmdline" % pid).lower() and \
+                            marker in _read("/proc/%s/environ" % pid):
+                        peak = max([peak] + [int(line.split()[1]) for line in _read(
+                            "/proc/%s/status" % pid).decode().splitlines() if "VmHWM:" in line])
+                except OSError:
+                    pass
             time.sleep(0.01)
         out.seek(0)
         code = int(re.search(rb"exit=(-?\d+)", out.read()).group(1))
@@ -225,28 +232,9 @@ def run_installer(work_dir, *switches, setup_exit_code=None, extra_env=None, tim
     return result
 
 
-def _installer_pid():
-    """The Linux process of lite_installer.exe in this test's prefix."""
-    for entry in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open("/proc/%s/cmdline" % entry, "rb") as f:
-                cmdline = f.read().lower()
-            with open("/proc/%s/environ" % entry, "rb") as f:
-                environ = f.read()
-        except OSError:
-            continue
-        if b"lite_installer.exe" in cmdline and \
-                ("WINEPREFIX=%s\0" % winelib.PREFIX).encode() in environ:
-            return int(entry)
-    return None
-
-
-def _peak_kib(pid):
-    try:
-        with open("/proc/%d/status" % pid) as f:
-            return max([int(line.split()[1]) for line in f if line.startswith("VmHWM:")] + [0])
-    except OSError:
-        return 0
+def _read(path):
+    with open(path, "rb") as f:
+        return f.read()
 
 
 def installation(work_dir, code):
