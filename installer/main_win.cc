@@ -12,7 +12,10 @@
 #include "platform/library_guard.h"
 #include "platform/path_util.h"
 #include "platform/run_folder.h"
+#include "setup/background_sender.h"
+#include "setup/bounded_work.h"
 #include "setup/install_flow.h"
+#include "setup/request_bounds.h"
 #include "ui/installer_dialog.h"
 #include "ui/ui_environment.h"
 
@@ -102,15 +105,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
              : RunInteractive(command_line, brand_info, distrib_params, &run_folder,
                               &worker_running);
 
+  // Click statistics still queued (Cancel's among them) get one report
+  // bound in total, never more.
+  const bool statistics_sent = FinishBackgroundRequests(ReportBounds().total_ms);
+  if (!statistics_sent)
+    LI_LOG(kLogWarning, kFunction, L"Click statistics still unsent; the process ends without them.");
+
   LI_LOG(kLogInfo, kFunction, L"Installer exit with code: ", exit_code);
-  if (worker_running) {
-    // The worker still uses the installer and the brand configuration: end
-    // the process here, before anything of this frame is destroyed
-    // (ExitProcess ends the other threads first). What the run made goes
-    // first, as far as nothing holds it (a running setup's file stays).
+  if (worker_running || !statistics_sent || BoundedHelpersRunning() != 0) {
+    // Another thread still runs: the worker (it uses this frame), the
+    // statistics sender or a request left at its bound, which may be inside
+    // WinINet and its TLS library. A normal exit would run the C runtime's
+    // and every library's clean-up while that thread goes on inside them, so
+    // the process ends here instead, with no library's clean-up but the user
+    // interface's (every log line is on disk already). What the run made
+    // goes first, as far as nothing holds it (a running setup's file stays).
     run_folder.RemoveUnlessKept();
     ui_environment_owner.ShutDownNow();
-    ::ExitProcess(static_cast<UINT>(exit_code));
+    ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exit_code));
   }
   return exit_code;
 }

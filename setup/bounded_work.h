@@ -44,4 +44,8 @@ enum class BoundedOutcome {
 BoundedOutcome RunBounded(const std::shared_ptr<BoundedWork>& work, uint32_t idle_ms,
                           uint32_t total_ms, HANDLE stop_event);
 
+// Helper threads that were left behind and have not ended yet. While one
+// runs, the process must not tear its libraries down under it (exit_path.h).
+uint32_t BoundedHelpersRunning();
+
 }  // namespace lite_installer

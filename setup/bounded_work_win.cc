@@ -9,24 +9,35 @@
 namespace lite_installer {
 namespace {
 
+// Helper threads started and not yet ended; a waiter that got its answer
+// has seen its helper end, so what is left counted is what was left behind.
+std::atomic<uint32_t> g_helpers_running{0};
+
 // The thread's own reference: the work lives until both sides let it go.
 unsigned __stdcall RunWork(void* parameter) {
-  std::unique_ptr<std::shared_ptr<BoundedWork>> work(
-      static_cast<std::shared_ptr<BoundedWork>*>(parameter));
-  (*work)->Run();
+  {
+    std::unique_ptr<std::shared_ptr<BoundedWork>> work(
+        static_cast<std::shared_ptr<BoundedWork>*>(parameter));
+    (*work)->Run();
+  }
+  g_helpers_running.fetch_sub(1);
   return 0;
 }
 
 }  // namespace
+
+uint32_t BoundedHelpersRunning() { return g_helpers_running.load(); }
 
 BoundedOutcome RunBounded(const std::shared_ptr<BoundedWork>& work, uint32_t idle_ms,
                           uint32_t total_ms, HANDLE stop_event) {
   ProgressDeadline deadline(idle_ms, total_ms, ::GetTickCount());
   work->NoteProgress();
   auto* reference = new std::shared_ptr<BoundedWork>(work);
+  g_helpers_running.fetch_add(1);
   ScopedHandle thread(reinterpret_cast<HANDLE>(
       ::_beginthreadex(nullptr, 0, &RunWork, reference, 0, nullptr)));
   if (!thread.IsValid()) {
+    g_helpers_running.fetch_sub(1);
     delete reference;
     work->Run();  // no thread to spare: unbounded, as without a helper
     return BoundedOutcome::kDone;

@@ -17,7 +17,10 @@ void DownloadSink::Reset() {
 
 bool MemoryDownloadSink::Write(const void* bytes, uint32_t count) {
   if (count == 0) return true;
-  data_.append(static_cast<const char*>(bytes), count);
+  if (data_.size() < keep_at_most_) {
+    const size_t room = keep_at_most_ - data_.size();
+    data_.append(static_cast<const char*>(bytes), count < room ? count : room);
+  }
   total_ += count;
   return true;
 }

@@ -42,14 +42,18 @@ class DownloadSink {
   uint32_t origin_length_ = 0;
 };
 
-// Appends to a string; always succeeds.
+// Appends to a string; always succeeds. With `keep_at_most` it keeps only
+// that many first bytes and counts the rest: an answer whose body never ends
+// then costs a counter, not memory.
 class MemoryDownloadSink : public DownloadSink {
  public:
+  explicit MemoryDownloadSink(uint32_t keep_at_most = UINT32_MAX) : keep_at_most_(keep_at_most) {}
   bool Write(const void* bytes, uint32_t count) override;
   void Reset() override;
   const std::string& data() const { return data_; }
 
  private:
+  uint32_t keep_at_most_;
   std::string data_;
 };
 

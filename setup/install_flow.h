@@ -70,7 +70,8 @@ class Installer {
   // null sink, after the log line.
   static bool Download(const std::wstring& url, DownloadSink* sink, std::wstring* error_text,
                        std::wstring* redirect_url);
-  // Click statistics: name and value escaped into the URL.
+  // Click statistics: name and value escaped into the URL, queued for the
+  // background sender (background_sender.h): the caller never waits.
   static void SendClickStat(const std::wstring& name, const std::wstring& value);
 
  private:

@@ -5,6 +5,7 @@
 #include "build_config.h"
 #include "installer/log.h"
 #include "platform/string_conversion.h"
+#include "setup/background_sender.h"
 #include "setup/download_url.h"
 #include "setup/install_flow.h"
 #include "setup/status_url.h"
@@ -14,11 +15,14 @@ namespace lite_installer {
 namespace {
 
 constexpr wchar_t kClickedButton[] = L"clicked_button";
+constexpr wchar_t kSendClickStat[] = L"Installer::SendClickStat";
+constexpr wchar_t kCannotSendClickStat[] = L"Cannot send click stat: ";
+constexpr wchar_t kNotQueued[] = L"not sent, the process is ending: ";
 
 // One GET whose body is thrown away; error_text receives the request's own
 // error text.
 bool SendRequest(const std::wstring& url, std::wstring* error_text) {
-  MemoryDownloadSink sink;
+  MemoryDownloadSink sink(kReportAnswerKeptBytes);
   std::wstring redirect_url;
   return Installer::Download(url, &sink, error_text, &redirect_url);
 }
@@ -61,10 +65,23 @@ void Installer::ReportInstallationFinished(bool success) {
            L"Cannot report installation status: ", request_error);
 }
 
-void Installer::SendClickStat(const std::wstring& name, const std::wstring& value) {
+namespace {
+
+// On the background sender's thread.
+void SendClickStatNow(const std::wstring& url) {
   std::wstring request_error;
-  if (!SendRequest(BuildClickStatUrl(Widen(LI_CLICK_BASE), name, value), &request_error))
-    LI_LOG(kLogError, L"Installer::SendClickStat", L"Cannot send click stat: ", request_error);
+  if (!SendRequest(url, &request_error))
+    LI_LOG(kLogError, kSendClickStat, kCannotSendClickStat, request_error);
+}
+
+}  // namespace
+
+// Called on the dialog thread, which must never wait on the network: the
+// statistic is handed to the background sender, which keeps the order.
+void Installer::SendClickStat(const std::wstring& name, const std::wstring& value) {
+  const std::wstring url = BuildClickStatUrl(Widen(LI_CLICK_BASE), name, value);
+  if (!QueueBackgroundRequest(&SendClickStatNow, url))
+    LI_LOG(kLogError, kSendClickStat, kCannotSendClickStat, kNotQueued, url);
 }
 
 void SendButtonClick(const std::wstring& value) { Installer::SendClickStat(kClickedButton, value); }

@@ -34,6 +34,12 @@ inline constexpr RequestBounds kSetupDownloadBounds = {30000, 30000, 60000, 0, 1
 // report may hold up the installation longer.
 inline constexpr RequestBounds kReportBounds = {10000, 10000, 10000, 15000, 10};
 
+// What a report keeps of its answer, which nobody reads: the endpoints answer
+// "ok" or a short page, so 4 KB holds any real answer whole; beyond that the
+// bytes are counted and dropped (a status endpoint answering 200 with a body
+// that never ended once took a silent run to 600 MiB and a crash).
+inline constexpr uint32_t kReportAnswerKeptBytes = 4096;
+
 // Test builds only (LI_SHORT_NETWORK_BOUNDS): the same logic with bounds of
 // seconds, so that the Wine tests of silent and stalled servers stay short;
 // still long enough for a loaded machine to answer every good request.

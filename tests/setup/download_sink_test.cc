@@ -27,6 +27,18 @@ TEST(DownloadSinkTotal, MemorySinkKeepsBinaryBytesInOrder) {
   EXPECT_EQ(sink.total(), 5u);
 }
 
+TEST(DownloadSinkTotal, CappedMemorySinkKeepsTheFirstBytesAndCountsAll) {
+  MemoryDownloadSink sink(4);
+  EXPECT_TRUE(sink.Write("abc", 3));
+  EXPECT_TRUE(sink.Write("defg", 4));
+  EXPECT_TRUE(sink.Write("h", 1));
+  EXPECT_EQ(sink.data(), "abcd");
+  EXPECT_EQ(sink.total(), 8u);
+  sink.Reset();
+  EXPECT_TRUE(sink.Write("xyz12", 5));
+  EXPECT_EQ(sink.data(), "xyz1");
+}
+
 TEST(DownloadSinkTotal, MemorySinkResetEmptiesData) {
   MemoryDownloadSink sink;
   sink.Write("abc", 3);

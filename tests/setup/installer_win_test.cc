@@ -18,6 +18,8 @@
 #include "installer/registry_values.h"
 #include "platform/scoped_handle.h"
 #include "platform/string_conversion.h"
+#include "setup/background_sender.h"
+#include "setup/request_bounds.h"
 #include "tests/setup/recording_observer.h"
 #include "tests/support/log_reader.h"
 
@@ -461,12 +463,19 @@ TEST_F(InstallerTest, ClickStatisticsAppendNameAndValueEscaped) {
       L"&dialog_window=liteinstall&";
   Installer::SendClickStat(L"clicked_link", L"http://legal.example/browser_agreement/?lang=ru");
   SendButtonClick(L"install");
+  // Sent by the background sender, in order; the end of the process waits
+  // for them within one report bound. After that nothing more is queued.
+  EXPECT_TRUE(FinishBackgroundRequests(ReportBounds().total_ms));
   std::vector<std::wstring> sent = Messages(L"Installer::Download");
   ASSERT_EQ(sent.size(), 2u);
   EXPECT_EQ(sent[0], prefix + L"clicked_link=http%3A%2F%2Flegal.example%2Fbrowser_agreement%2F"
                               L"%3Flang%3Dru");
   EXPECT_EQ(sent[1], prefix + L"clicked_button=install");
   EXPECT_TRUE(HasEntry(L"ERROR", L"Installer::SendClickStat", L"Cannot send click stat: "));
+  SendButtonClick(L"cancel");
+  EXPECT_EQ(Messages(L"Installer::Download").size(), 2u);
+  EXPECT_TRUE(HasEntry(L"ERROR", L"Installer::SendClickStat",
+                       L"Cannot send click stat: not sent, the process is ending: "));
 }
 
 TEST_F(InstallerTest, DownloadWithoutSinkFailsAfterItsLineAndSendsNothing) {

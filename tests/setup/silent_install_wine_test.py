@@ -453,6 +453,18 @@ def failed_verification_never_runs_the_setup(ctx):
     check_final_report(finals[0], "failed", ui, download_time=True, install_time=False,
                        zero_time=True)
     check_equal(exit_line(run), "Installer exit with code: 400", "exit line")
+    # Trusted info signed under a key outside the table: refused the same
+    # way, and the end of the process is clean every time (such a run once
+    # crashed after its last log line, in a system library on another
+    # thread: the exit code was then the fault's, not 400).
+    ctx.serve(ctx.setups.foreign_key)
+    for turn in range(4):
+        run = ctx.install("--silent")
+        check_equal(run.code, 400, "exit code of turn %d" % turn)
+        check(run.has_line("ERROR", "Installer::InstallBrowser", "Module verification failed: "),
+              "refused")
+        check_equal(run.log[-1].message, "Installer exit with code: 400", "last line")
+        check_equal(len(ctx.reports(2)[1]), 1, "final report sent")
 
 
 def setup_still_open_for_writing_is_not_run(ctx):
@@ -681,7 +693,7 @@ def fault_reports(fault):
     return out
 
 
-def status_endpoint_fault_case(ctx, make_endpoint):
+def status_endpoint_fault_case(ctx, make_endpoint, **install_args):
     """A good download with the status endpoint replaced; the nginx endpoint
     comes back afterwards."""
     ctx.status.stop()
@@ -690,7 +702,7 @@ def status_endpoint_fault_case(ctx, make_endpoint):
     try:
         with servers.FaultServer(routes, port=servers.port_of(SETUP_URL)), make_endpoint() as endpoint:
             start = time.time()
-            run = ctx.install("--silent")
+            run = ctx.install("--silent", **install_args)
             took = time.time() - start
     finally:
         ctx.status = servers.StatusEndpoint()
@@ -721,22 +733,26 @@ def silent_status_endpoint_costs_each_report_its_bound(ctx):
     check(final > setup_end, "final report after the setup")
 
 
-def slow_status_endpoint_drops_only_the_late_report(ctx):
-    # The attempt report is answered after a long delay (the receive timeout
-    # drops it); the final report is answered at once and arrives whole.
-    work = tempfile.mkdtemp(prefix="li_slow_status_", dir=ctx.work)
+def tls_status_endpoint(ctx, routes):
+    """A fault server on the status endpoint's port with a trusted test CA."""
+    work = tempfile.mkdtemp(prefix="li_status_", dir=ctx.work)
     ca = servers.TestCa(os.path.join(work, "ca"))
     cert, key = ca.issue_server_cert(["127.0.0.1", "localhost"], os.path.join(work, "server"))
     port = servers.port_of(servers.build_config()["LI_STATUS_ENDPOINT"])
-    routes = {STATUS_PATH: [servers.Route(body=b"ok", delay=30), servers.Route(body=b"ok")]}
 
     @contextlib.contextmanager
     def endpoint():
         with servers.trusted_ca(ca.cert_der), \
                 servers.FaultServer(routes, port=port, tls=(cert, key)) as fault:
             yield fault
+    return endpoint
 
-    run, fault, took = status_endpoint_fault_case(ctx, endpoint)
+
+def slow_status_endpoint_drops_only_the_late_report(ctx):
+    # The attempt report is answered after a long delay (the receive timeout
+    # drops it); the final report is answered at once and arrives whole.
+    routes = {STATUS_PATH: [servers.Route(body=b"ok", delay=30), servers.Route(body=b"ok")]}
+    run, fault, took = status_endpoint_fault_case(ctx, tls_status_endpoint(ctx, routes))
     reports = fault_reports(fault)
     check_equal(len(reports), 2, "both reports sent")
     ui = installation_id(reports[0])
@@ -767,6 +783,24 @@ def https_status_endpoint_redirecting_to_http_sends_nothing_in_clear(ctx):
                             "Cannot report installation status: ")):
         check_equal([m.split(" Last error: ")[0] for m in run.messages(function)],
                     [line + "internet_open_url-12040"], "refused redirect line")
+
+
+def endless_status_answer_costs_no_memory(ctx):
+    # The status endpoint answers 200 with a body that never ends: each
+    # report ends at its bound keeping none of it, and the installation
+    # succeeds with the memory of any run (about 25 MiB; a report that read
+    # on took a run to 600 MiB and an abort).
+    total = servers.request_bounds().report.total_ms / 1000.0
+    routes = {STATUS_PATH: servers.Route(body=b"endless ", endless=True)}
+    run, fault, took = status_endpoint_fault_case(ctx, tls_status_endpoint(ctx, routes),
+                                                  watch_memory=True)
+    check_equal(fault.request_count(STATUS_PATH), 2, "both reports sent")
+    check(took < 2 * total + 25, "the run took %.1f s" % took)
+    print("   peak memory %d KiB, %.1f s" % (run.peak_kib, took))
+    check(0 < run.peak_kib < 48 * 1024, "peak memory %d KiB" % run.peak_kib)
+    check_equal([m.split(" Last error: ")[0] for m in run.messages("Installer::ReportStatus")],
+                ["Cannot report download status: internet_read-12002"], "attempt report line")
+    check_equal(exit_line(run), "Installer exit with code: 0", "exit line")
 
 
 def missing_content_length_downloads_to_the_end(ctx):
@@ -877,6 +911,7 @@ def main():
         slow_status_endpoint_drops_only_the_late_report,
         https_status_endpoint_redirecting_to_http_sends_nothing_in_clear,
         download_that_gets_nowhere_fails_five_times_and_leaves_nothing,
+        endless_status_answer_costs_no_memory,
     ]
 
     def with_the_log_on_failure(case):

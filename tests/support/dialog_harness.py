@@ -13,6 +13,7 @@ import os
 import re
 import subprocess
 import tempfile
+import threading
 import time
 
 from support import winelib
@@ -167,6 +168,23 @@ def post(display, message, wparam=0, lparam=0, title=TITLE):
     p = winelib.wine([PROBE, "--post", title, str(message), str(wparam), str(lparam)],
                      timeout=60, extra_env={"DISPLAY": display.name})
     return json.loads(p.stdout)["posted"]
+
+
+class Pings:
+    """Asks the dialog titled `title` for an answer `count` times, every
+    `interval_ms`, in the background (dialog_probe --ping); result() waits
+    and gives {"longest_ms": ..., "unanswered": ...}."""
+
+    def __init__(self, display, count, interval_ms=100, title=TITLE):
+        argv = [PROBE, "--ping", title, str(count), str(interval_ms)]
+        self._out = {}
+        self._thread = threading.Thread(target=lambda: self._out.update(json.loads(
+            winelib.wine(argv, timeout=120, extra_env={"DISPLAY": display.name}).stdout)))
+        self._thread.start()
+
+    def result(self):
+        self._thread.join(150)
+        return self._out
 
 
 def visible_dialogs(state, title=None):

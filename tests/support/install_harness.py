@@ -13,6 +13,9 @@ import os
 import re
 import shutil
 import struct
+import subprocess
+import tempfile
+import time
 import urllib.parse
 
 from support import installer_log, pki, servers, winelib
@@ -50,7 +53,7 @@ def _mark_as_dll(image, out):
     return out
 
 
-SampleSetups = collections.namedtuple("SampleSetups", "signed unsigned unstartable")
+SampleSetups = collections.namedtuple("SampleSetups", "signed unsigned unstartable foreign_key")
 
 PAD_SECTION = 0x40000040  # initialised data, readable
 
@@ -125,8 +128,9 @@ def make_large_setup(folder, payload_size, authority=None):
 
 def make_sample_setups(folder):
     """The fake setup signed as a publisher would sign the browser setup, the
-    same program without trusted info or signature, and a signed one that
-    cannot be started."""
+    same program without trusted info or signature, a signed one that cannot
+    be started, and a signed one whose trusted info is signed under a key
+    outside the build's table."""
     os.makedirs(folder, exist_ok=True)
     authority = pki.make_pki(os.path.join(folder, "pki"))
     signed = os.path.join(folder, "setup_signed.exe")
@@ -136,7 +140,10 @@ def make_sample_setups(folder):
     dll_flagged = _mark_as_dll(FAKE_SETUP, os.path.join(folder, "setup_dll_flag.exe"))
     unstartable = os.path.join(folder, "setup_unstartable.exe")
     pki.make_trusted_module(dll_flagged, unstartable, authority)
-    return SampleSetups(signed, unsigned, unstartable)
+    foreign_key = os.path.join(folder, "setup_foreign_key.exe")
+    pki._run(["openssl", "genrsa", "-out", foreign_key + ".pem", "1024"])
+    pki.make_trusted_module(FAKE_SETUP, foreign_key, authority, key=foreign_key + ".pem")
+    return SampleSetups(signed, unsigned, unstartable, foreign_key)
 
 
 RUN_FOLDER_RE = re.compile(r"^li-[0-9a-f]{24}$")
@@ -214,12 +221,42 @@ def setup_environment(work_dir, setup_exit_code=None, extra_env=None):
     return env
 
 
-def run_installer(work_dir, *switches, setup_exit_code=None, extra_env=None, timeout=300):
+def run_installer(work_dir, *switches, setup_exit_code=None, extra_env=None, timeout=300,
+                  watch_memory=False):
     """Runs the installer with the switches; the fake setup writes its record
-    into work_dir."""
+    into work_dir. With watch_memory the result's peak_kib is the process's
+    peak resident memory (VmHWM, polled as the benchmark does)."""
     env = setup_environment(work_dir, setup_exit_code, extra_env)
-    code = winelib.run_installer(*switches, timeout=timeout, extra_env=env)
-    return installation(work_dir, code)
+    if not watch_memory:
+        return installation(work_dir, winelib.run_installer(*switches, timeout=timeout,
+                                                            extra_env=env))
+    env["LI_RUN_COMMAND_LINE"] = " ".join(('"%s"' % winelib.win_path(winelib.INSTALLER),)
+                                          + switches)
+    marker = ("WINEPREFIX=%s\0" % winelib.PREFIX).encode()
+    with tempfile.TemporaryFile() as out:
+        runner = subprocess.Popen(["wine", os.path.join(winelib.BIN, "exit_code_runner.exe")],
+                                  env=winelib.env(env), stdout=out, stderr=subprocess.DEVNULL)
+        peak = 0
+        while runner.poll() is None:
+            for pid in filter(str.isdigit, os.listdir("/proc")):
+                try:
+                    if b"lite_installer.exe" in _read("/proc/%s/cmdline" % pid).lower() and \
+                            marker in _read("/proc/%s/environ" % pid):
+                        peak = max([peak] + [int(line.split()[1]) for line in _read(
+                            "/proc/%s/status" % pid).decode().splitlines() if "VmHWM:" in line])
+                except OSError:
+                    pass
+            time.sleep(0.01)
+        out.seek(0)
+        code = int(re.search(rb"exit=(-?\d+)", out.read()).group(1))
+    result = installation(work_dir, code)
+    result.peak_kib = peak
+    return result
+
+
+def _read(path):
+    with open(path, "rb") as f:
+        return f.read()
 
 
 def installation(work_dir, code):

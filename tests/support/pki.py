@@ -35,7 +35,8 @@ API
       Adds the test root to (removes it from) the current user's "Root" store
       of the test prefix; call untrust_root at the end to leave the prefix as
       it was.
-  make_trusted_module(image, out, pki, signer=None, key_id=1, document=None) -> document
+  make_trusted_module(image, out, pki, signer=None, key_id=1, document=None, key=None)
+      -> document
       The whole publisher chain: document listing the signer (default
       pki.leaf), its SIGNATURE.DAT under dev key key_id, both resources, and
       the Authenticode signature. Returns the document bytes.
@@ -217,13 +218,15 @@ def untrust_root(pki):
     _root_trust(pki, "--remove")
 
 
-def make_trusted_module(image, out, pki, signer=None, key_id=1, document=None):
-    """A module that passes verification: resources, then Authenticode."""
+def make_trusted_module(image, out, pki, signer=None, key_id=1, document=None, key=None):
+    """A module that passes verification: resources, then Authenticode. With
+    `key` (a private key file) the trusted info is signed with it instead of
+    the build's key key_id."""
     signer = signer or pki.leaf
     if document is None:
         document = trusted_json(signer)
     unsigned = out + ".unsigned"
-    add_resources(image, unsigned, document, signature_dat(document, key_id))
+    add_resources(image, unsigned, document, signature_dat(document, key_id, key))
     sign_image(unsigned, out, signer)
     os.remove(unsigned)
     return document

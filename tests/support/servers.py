@@ -51,12 +51,14 @@ Fault injection (Python, what nginx cannot do)
         A threaded HTTP/1.1 server; `routes` maps a path (query ignored) to a
         Route, or to a list of Routes used one per request in turn (the last
         one repeats: [Route(status=500), Route(body=data)] fails once, then
-        serves); unknown paths get 404. Attributes: port, url(path),
+        serves); the route under the key None serves every other path,
+        else unknown paths get 404. Attributes: port, url(path),
         requests (list of FaultRequest(method, path, headers dict with
         lower-case names)), request_count(path=None).
     Route(body=b"", status=200, content_length=True, cut_at=None,
           cut="close", stall=0.0, ranges=False, location=None, headers=None,
-          hang=False, delay=0.0, trickle=0.0, length=None, endless=False)
+          hang=False, delay=0.0, trickle=0.0, length=None, endless=False,
+          hold=None)
         content_length=False omits the header (the body ends at the close);
         length=N announces N but sends the whole body in chunks
         (Transfer-Encoding: chunked, which WinINet reads to its end whatever
@@ -69,7 +71,9 @@ Fault injection (Python, what nginx cannot do)
         is ignored (full 200); location makes it a redirect (status 302 unless
         given); hang=True reads the request and never answers (until the
         server stops); delay waits that long before the status line; trickle
-        sends the body one byte per that many seconds.
+        sends the body one byte per that many seconds; hold (a
+        threading.Event) is waited for before the answer, as a firewall or
+        captive portal holds it.
     FaultServer(..., tls=(cert_pem, key_pem)) serves HTTPS instead.
 
     SilentListener(port=0, host="127.0.0.1")
@@ -474,8 +478,9 @@ FaultRequest = collections.namedtuple("FaultRequest", "method path headers")
 class Route:
     def __init__(self, body=b"", status=200, content_length=True, cut_at=None, cut="close",
                  stall=0.0, ranges=False, location=None, headers=None, hang=False, delay=0.0,
-                 trickle=0.0, length=None, endless=False):
+                 trickle=0.0, length=None, endless=False, hold=None):
         self.body = body
+        self.hold = hold
         self.status = 302 if location and status == 200 else status
         self.content_length = content_length
         self.cut_at = cut_at
@@ -504,7 +509,7 @@ class _FaultHandler(http.server.BaseHTTPRequestHandler):
             server.requests.append(FaultRequest(
                 "GET", self.path, {k.lower(): v for k, v in self.headers.items()}))
         with server.lock:
-            route = server.routes.get(path)
+            route = server.routes.get(path, server.routes.get(None))
             if isinstance(route, (list, tuple)):
                 seen = server.served.get(path, 0)
                 server.served[path] = seen + 1
@@ -518,6 +523,11 @@ class _FaultHandler(http.server.BaseHTTPRequestHandler):
         if route.delay and server.closing.wait(route.delay):
             self.close_connection = True
             return
+        if route.hold:
+            while not route.hold.wait(0.05):
+                if server.closing.is_set():
+                    self.close_connection = True
+                    return
         body, status = route.body, route.status
         start = 0
         rng = self.headers.get("Range", "")

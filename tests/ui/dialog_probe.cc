@@ -5,7 +5,10 @@
 // rectangle in the dialog's client area) and the progress bar's position and
 // range. `dialog_probe [--wait <title> <ms>]` first waits until a visible
 // dialog with that title exists; `dialog_probe --post <title> <message>
-// <wparam> <lparam>` (numbers in decimal) posts a message to it instead.
+// <wparam> <lparam>` (numbers in decimal) posts a message to it instead;
+// `dialog_probe --ping <title> <count> <interval ms>` asks the window for an
+// answer (WM_NULL, SMTO_ABORTIFHUNG) that many times, until the window is
+// gone, and prints the asks, the longest wait and the asks that got none.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -151,6 +154,24 @@ int wmain(int argc, wchar_t** argv) {
                                                  static_cast<LPARAM>(_wtoi(argv[5])));
     std::printf("{\"posted\": %s}\n", posted ? "true" : "false");
     return posted ? 0 : 1;
+  }
+  if (argc >= 5 && std::wstring(argv[1]) == L"--ping") {
+    HWND dialog = VisibleDialog(argv[2]);
+    DWORD longest = 0;
+    int unanswered = dialog ? 0 : -1;
+    int asked = 0;
+    for (; dialog && asked < _wtoi(argv[3]) && ::IsWindow(dialog); ++asked) {
+      const DWORD start = ::GetTickCount();
+      DWORD_PTR result = 0;
+      if (!::SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result))
+        ++unanswered;
+      const DWORD took = ::GetTickCount() - start;
+      if (took > longest) longest = took;
+      ::Sleep(static_cast<DWORD>(_wtoi(argv[4])));
+    }
+    std::printf("{\"asked\": %d, \"longest_ms\": %lu, \"unanswered\": %d}\n", asked, longest,
+                unanswered);
+    return unanswered == 0 ? 0 : 1;
   }
   if (argc >= 4 && std::wstring(argv[1]) == L"--wait") {
     const DWORD deadline = ::GetTickCount() + static_cast<DWORD>(_wtoi(argv[3]));

@@ -11,6 +11,7 @@ Screenshots of the two screens are saved into the test's folder.
 import os
 import shutil
 import sys
+import threading
 import time
 import urllib.parse
 
@@ -29,7 +30,8 @@ class Servers:
     """The download server with the signed fake setup, the status endpoint
     and the click server, for one check."""
 
-    def __init__(self, serve_setup=True):
+    def __init__(self, serve_setup=True, clicks=servers.ClickServer):
+        self._make_clicks = clicks
         self.docroot = os.path.join(WORK, "docroot")
         shutil.rmtree(self.docroot, ignore_errors=True)
         os.makedirs(os.path.dirname(self.docroot + h.setup_path()))
@@ -40,7 +42,7 @@ class Servers:
         self._started = []
         try:
             for name, make in (("files", lambda: servers.FileServer(self.docroot)),
-                               ("status", servers.StatusEndpoint), ("clicks", servers.ClickServer)):
+                               ("status", servers.StatusEndpoint), ("clicks", self._make_clicks)):
                 setattr(self, name, make())
                 self._started.append(getattr(self, name))
         except Exception:
@@ -186,6 +188,35 @@ def check_escape_cancel_and_alt_f4():
         assert run.wait(30) == 500
         time.sleep(0.5)
         assert d.clicks(srv.clicks, "clicked_button") == []
+
+
+def check_clicks_never_hold_the_window():
+    # The click endpoint accepts and holds every answer (a firewall that
+    # drops, a captive portal): the window answers at once all the while the
+    # check boxes are clicked, Install moves on at once, and once the
+    # endpoint answers the statistics have arrived in the order of the clicks.
+    held = threading.Event()
+    port = servers.port_of(servers.build_config()["LI_CLICK_BASE"])
+    endpoint = lambda: servers.FaultServer({None: servers.Route(body=b"ok", hold=held)}, port=port)
+    with Servers(clicks=endpoint) as srv, d.Display() as display:
+        run = start(display)
+        dialog, _ = d.wait_for_installer_dialog(display)
+        pings = d.Pings(display, 40, 100)
+        boxes = (MAKE_DEFAULT, SEND_STATISTICS, MAKE_DEFAULT, SEND_STATISTICS)
+        for box in boxes:
+            d.click(display, dialog, box)
+        clicked = time.time()
+        d.click(display, dialog, INSTALL)
+        d.wait_for_installer_dialog(display, timeout=10, width=178)
+        assert time.time() - clicked < 2.5, "Install took %.1f s" % (time.time() - clicked)
+        answers = pings.result()
+        assert answers["asked"] >= 20 and answers["unanswered"] == 0 and \
+            answers["longest_ms"] < 1000, answers
+        held.set()
+        assert run.wait(60) == 0
+        sent = [r.path.split("&dialog_window=liteinstall&", 1)[-1] for r in srv.clicks.requests]
+        assert sent == ["choosen_checkbox=" + ("default" if b == MAKE_DEFAULT else "sendstat")
+                        for b in boxes] + ["clicked_button=install"], sent
 
 
 def default_brand():
@@ -449,6 +480,7 @@ URLS = os.path.join(WORK, "opened_urls.txt")
 CHECKS = [
     check_welcome_install_progress_and_setup_messages,
     check_escape_cancel_and_alt_f4,
+    check_clicks_never_hold_the_window,
     check_progress_bar_fill_on_screen,
     check_newer_version_and_close_window_outcomes,
     check_closing_while_the_setup_ignores_everything_ends_cleanly,
