@@ -6,7 +6,7 @@ end, the dialog's state read from outside through Win32 (dialog_probe.exe),
 real input through xdotool, and screenshots read as pixels.
 
 Needs tests/wine on PYTHONPATH and the Wine test environment (LI_WINEPREFIX,
-LI_WIN_BUILD_DIR, LI_SOURCE_DIR); Xvfb, xcompmgr, xdotool, xwd and convert on
+LI_WIN_BUILD_DIR, LI_SOURCE_DIR); Xvfb, picom, xdotool, xwd and convert on
 the machine.
 """
 import json
@@ -29,7 +29,11 @@ PROGRESS, TIME_LEFT, LICENSE_LINK, PRIVACY_LINK, PLAIN_TEXT = 1012, 1013, 1020, 
 
 
 class Display:
-    """Xvfb (-noreset, 24-bit) with xcompmgr on a free display number."""
+    """Xvfb (-noreset, 24-bit) with a compositor on a free display number:
+    picom with its xrender backend blends Wine's per-pixel alpha layered
+    windows as Windows does (xcompmgr showed the shadow's alpha unblended,
+    as a dark ring); no configuration file, so it adds no shadows or fading
+    of its own."""
 
     def __init__(self, width=1280, height=800):
         self.size = (width, height)
@@ -39,7 +43,8 @@ class Display:
 
     def __enter__(self):
         self._processes.append(winelib.start_xvfb(self.number, *self.size))
-        self._processes.append(subprocess.Popen(["xcompmgr"], env=self.env(),
+        self._processes.append(subprocess.Popen(
+            ["picom", "--backend", "xrender", "--config", "/dev/null"], env=self.env(),
                                                 stdout=subprocess.DEVNULL,
                                                 stderr=subprocess.DEVNULL))
         return self
@@ -273,3 +278,24 @@ def clicks(click_server, name):
             if part.startswith(name + "="):
                 values.append(part[len(name) + 1:])
     return values
+
+
+def measure(display, texts):
+    """[width, height] of each text as DrawText lays it out in "Arial":
+    texts are (font height, weight, underline, width, wrap, text)."""
+    path = os.path.join(tempfile.gettempdir(), "li_measure_%d.txt" % os.getpid())
+    with open(path, "w", encoding="utf-8") as f:
+        for height, weight, underline, width, wrap, text in texts:
+            f.write("%d %d %d %d %d %s\n" % (height, weight, int(underline), width, int(wrap),
+                                             text.replace("\n", "\\n")))
+    p = winelib.wine([PROBE, "--measure", winelib.win_path(path)], timeout=60,
+                     extra_env={"DISPLAY": display.name})
+    os.remove(path)
+    return json.loads(p.stdout)
+
+
+def region_of(shot, dialog, c, inset=0):
+    """The pixels of control c on a screenshot."""
+    r = c["rect"]
+    return shot.region(dialog["rect"][0] + r[0] + inset, dialog["rect"][1] + r[1] + inset,
+                       r[2] - r[0] - 2 * inset, r[3] - r[1] - 2 * inset)

@@ -109,6 +109,12 @@ def check_welcome_install_progress_and_setup_messages():
         shadow = [s for s in state["shadows"] if s["owner"] == dialog["hwnd"]]
         assert len(shadow) == 1 and d.size(shadow[0]) == (690, 275), shadow
         welcome = display.screenshot(os.path.join(SHOTS, "welcome_screen.png"), shadow[0]["rect"])
+        # The compositor blends the shadow into the desktop: half-way across
+        # the ring, on the screen, a colour strictly between the desktop's
+        # just outside it and black (an unblended ring is black there).
+        ring, middle = shadow[0]["rect"], (shadow[0]["rect"][1] + shadow[0]["rect"][3]) // 2
+        desktop, half = welcome.pixel(ring[0] - 5, middle), welcome.pixel(ring[0] + 10, middle)
+        assert all(0 < half[i] < desktop[i] for i in range(3)), (half, desktop)
         check_welcome_pixels(display, dialog, welcome)
 
         d.click(display, dialog, INSTALL)
@@ -161,6 +167,113 @@ def check_welcome_pixels(display, dialog, shot):
     assert before != after, "the check box kept its frame"
     d.click_at(display, bx, by)
     d.hover(display, left + 300, top + 10, 0.8)
+
+
+def brand_links():
+    with open(os.path.join(winelib.WIN_BUILD, "generated", "packages", "brand_config.json")) as f:
+        brand = h.json.load(f)
+    return brand["license_url"] + "?lang=en", brand["conf_policy_url"] + "?lang=en"
+
+
+BS_TYPEMASK, BS_PUSHBUTTONS, BS_CHECKBOXES = 0xF, (0, 1), (2, 3)
+
+
+def back_to_dialog(display, dialog, focused):
+    winelib.wait_for(lambda: d.installer_dialog(d.probe(display))["focus"] == 0, 5, 0.2)
+    d.click_at(display, dialog["rect"][0] + 80, dialog["rect"][1] + 200)
+    d.wait_for_state(display, lambda s: d.installer_dialog(s)["focus"] == focused, 10,
+                     "the focus back on %d" % focused)
+
+
+def check_keyboard_alone_focus_cues_links_and_what_a_screen_reader_reads():
+    license_url, privacy_url = brand_links()
+    with Servers() as srv, d.Display() as display:
+        run = start(display)
+        dialog, state = d.wait_for_installer_dialog(display)
+        # What a screen reader's standard proxies read: check boxes answer as
+        # check boxes with their state, buttons and links by their texts.
+        names = {INSTALL: "Install Tavrix", CANCEL: "Cancel", LICENSE_LINK: "License Agreement",
+                 PRIVACY_LINK: "Privacy policy"}
+        for control_id, name in names.items():
+            c = d.control(dialog, control_id)
+            assert c["text"] == name, c
+            if control_id in (INSTALL, CANCEL):
+                assert c["class"] == "Button" and c["style"] & BS_TYPEMASK in BS_PUSHBUTTONS, c
+            else:
+                assert c["class"] == "Static" and c["style"] & 0x100, c  # SS_NOTIFY
+        for control_id in (MAKE_DEFAULT, SEND_STATISTICS):
+            c = d.control(dialog, control_id)
+            assert c["class"] == "Button" and c["style"] & BS_TYPEMASK in BS_CHECKBOXES, c
+        checked = {i: d.control(dialog, i)["checked"] for i in (MAKE_DEFAULT, SEND_STATISTICS)}
+
+        # Tab walks the reading order from Install, and each control looks
+        # different while it has the focus.
+        assert dialog["focus"] == INSTALL, dialog["focus"]
+        d.hover(display, 5, 5, 0.3)  # the pointer away from every control
+        order = [CANCEL, LICENSE_LINK, MAKE_DEFAULT, SEND_STATISTICS, PRIVACY_LINK, INSTALL]
+        shots = [display.screenshot()]
+        for expected in order:
+            d.press(display, "Tab")
+            state = d.wait_for_state(display, lambda s: d.installer_dialog(s)["focus"] == expected,
+                                     10, "the focus on %d" % expected)
+            time.sleep(0.5)
+            shots.append(display.screenshot())
+        for step, control_id in enumerate(order):
+            c = d.control(dialog, control_id)
+            focused, before = shots[step + 1], shots[step]
+            if control_id == INSTALL:
+                before = shots[1]
+            assert d.region_of(focused, dialog, c) != d.region_of(before, dialog, c), control_id
+            # Off again once the focus moved on.
+            if step + 2 < len(shots):
+                assert d.region_of(shots[step + 2], dialog, c) == \
+                    d.region_of(before, dialog, c), control_id
+
+        # Space toggles each check box and Alt+M, the make-default mnemonic,
+        # toggles that one back; Enter on the privacy link and Space on the
+        # licence link open them, and neither presses Install.
+        d.press(display, "Tab", "Tab", "Tab", "space", "Tab", "space")
+        d.wait_for_state(display, lambda s: all(
+            d.control(d.installer_dialog(s), i)["checked"] == 1 - checked[i]
+            for i in checked), 10, "both check boxes toggled")
+        d.press(display, "alt+m")
+        d.wait_for_state(display, lambda s: d.control(d.installer_dialog(s), MAKE_DEFAULT)[
+            "checked"] == checked[MAKE_DEFAULT], 10, "the mnemonic's toggle")
+        d.press(display, "Tab", "Tab", "Return")
+        assert winelib.wait_for(lambda: d.recorded_urls(URLS) == [privacy_url], 10), \
+            d.recorded_urls(URLS)
+        # The opened address takes the foreground (under Wine without a
+        # window manager the dialog is left inactive, and X focus does not
+        # activate it): the user comes back with a click on the picture, and
+        # the keyboard resumes on the link.
+        back_to_dialog(display, dialog, PRIVACY_LINK)
+        d.press(display, "shift+Tab", "shift+Tab", "shift+Tab")
+        d.wait_for_state(display, lambda s: d.installer_dialog(s)["focus"] == LICENSE_LINK, 10,
+                         "the focus on the licence link")
+        d.press(display, "space")
+        assert winelib.wait_for(lambda: len(d.recorded_urls(URLS)) == 2, 10), \
+            d.recorded_urls(URLS)
+        assert d.recorded_urls(URLS) == [privacy_url, license_url], d.recorded_urls(URLS)
+        back_to_dialog(display, dialog, LICENSE_LINK)
+        srv.clicks.wait_for_requests(5)
+        assert sorted(d.clicks(srv.clicks, "choosen_checkbox")) == \
+            ["default", "default", "sendstat"], d.clicks(srv.clicks, "choosen_checkbox")
+        # Each with its statistic, the opened address as its value.
+        links = [r.uri.split("clicked_link=", 1)[1] for r in srv.clicks.requests()
+                 if "clicked_link=" in r.uri]
+        assert links == [privacy_url, license_url], links
+        assert d.clicks(srv.clicks, "clicked_button") == []
+        assert d.size(d.installer_dialog(d.probe(display))) == (648, 233), "Install pressed"
+
+        # Install by keyboard: from the licence link to Install, Enter.
+        d.press(display, "Tab", "Tab", "Tab", "Tab")
+        d.wait_for_state(display, lambda s: d.installer_dialog(s)["focus"] == INSTALL, 10,
+                         "the focus on Install")
+        d.press(display, "Return")
+        d.wait_for_installer_dialog(display, width=178)
+        code = run.wait(60)
+        assert code == 0, code
+        assert d.clicks(srv.clicks, "clicked_button") == ["install"], srv.clicks.requests()
 
 
 def check_escape_cancel_and_alt_f4():
@@ -356,10 +469,53 @@ def string_tables():
     return tables
 
 
+# Fonts as the dialogs draw their texts: (height, weight, underline).
+TITLE_FONT, SMALL, SMALL_LINK, BODY = (17, 700, 0), (12, 400, 0), (12, 400, 1), (14, 400, 0)
+NOTICE_TITLE, NOTICE_BODY = (16, 400, 0), (13, 400, 0)
+CHECK_TEXT_LEFT = 15 + 8  # the box frame and the gap before its text
+BUTTON_TEXT_MARGIN = 5    # the text stays inside the focus frame, 4 pixels in
+
+
+def fit_requests(code, strings, dialog, notice):
+    """What must fit where in one language: (label, font, box width, box
+    height, wrap, text); a height of 0 only bounds the width."""
+    def w(c):
+        return c["rect"][2] - c["rect"][0]
+
+    def h(c):
+        return c["rect"][3] - c["rect"][1]
+    title, make_default, statistics, privacy = (d.control(dialog, i) for i in (
+        TITLE_TEXT, MAKE_DEFAULT, SEND_STATISTICS, PRIVACY_LINK))
+    out = [("title", TITLE_FONT, w(title), h(title), True, title["text"]),
+           ("make default", SMALL, w(make_default) - CHECK_TEXT_LEFT, h(make_default), True,
+            strings[422]),
+           # Check box 1003 takes its text's height; the link gets the rest.
+           ("statistics", SMALL, w(statistics) - CHECK_TEXT_LEFT, 0, True, strings[421]),
+           ("privacy link", SMALL_LINK, w(privacy), h(privacy), False, strings[414])]
+    for control_id, string_id in ((INSTALL, 400), (CANCEL, 413)):
+        c = d.control(dialog, control_id)
+        out.append(("button %d" % string_id, BODY, w(c) - 2 * BUTTON_TEXT_MARGIN, h(c), False,
+                    strings[string_id]))
+    for string_id in (403, 407, 409, 418):  # the time-left line, two digits
+        out.append(("time left %d" % string_id, SMALL, 166, 12, False,
+                    strings[string_id].replace("%i", "59")))
+    # Both outcome dialogs share the notice's layout.
+    boxes = {i: d.control(notice, i) for i in (TITLE_TEXT, PLAIN_TEXT, INSTALL, CANCEL)}
+    for control_id, font, wrap, ids in ((TITLE_TEXT, NOTICE_TITLE, True, (401, 411)),
+                                        (PLAIN_TEXT, NOTICE_BODY, True, (412, 415)),
+                                        (INSTALL, BODY, False, (410, 402)),
+                                        (CANCEL, BODY, False, (417,))):
+        c = boxes[control_id]
+        for string_id in ids:
+            out.append(("outcome %d" % string_id, font, w(c), h(c), wrap, strings[string_id]))
+    return [(code,) + r for r in out]
+
+
 def check_every_language_shows_its_own_strings_within_the_line():
     tables = string_tables()
     background = d.Image.from_file(os.path.join(winelib.SOURCE, "resources", "artwork",
                                                 "generated", "307_background.png"))
+    requests = []
     with Servers(serve_setup=False), d.Display() as display:
         for code, language in sorted(LANGUAGES.items()):
             strings = tables[language]
@@ -378,9 +534,11 @@ def check_every_language_shows_its_own_strings_within_the_line():
             link = strings[405].split("((")[1].split("))")[0]
             assert [c["text"] for c in d.controls(dialog, LICENSE_LINK)] == [link], code
             for c in runs:
-                # Only a run that is one word (or the link) may pass the line.
+                # Only a run that is one word (or the link) may pass the line;
+                # every run stays above the first check box.
                 single = c["id"] == LICENSE_LINK or " " not in c["text"].strip()
                 assert c["rect"][2] <= 180 + 360 or single, (code, c)
+                assert c["rect"][2] <= 600 and c["rect"][3] <= 99, (code, c)
             if code in GLYPH_CHECKED:
                 # Glyphs drawn: the title's box differs from the bare picture.
                 shot = display.screenshot(os.path.join(SHOTS, "welcome_%s.png" % code))
@@ -390,8 +548,21 @@ def check_every_language_shows_its_own_strings_within_the_line():
                     1 for y in range(title[1], title[3]) for x in range(title[0], title[2])
                     if shot.pixel(left + x, top + y) != background.pixel(21 + x, 21 + y))
                 assert changed > 100, (code, changed)
-            d.click(display, dialog, CANCEL)
-            assert run.wait(30) == 500, code
+            # The newer-version notice in this language, for its boxes.
+            assert d.post(display, "tavrix.higher_version_exist")
+            state = d.wait_for_state(display, lambda s: any(
+                d.control(x, TITLE_TEXT) and d.control(x, TITLE_TEXT)["text"] == strings[411]
+                for x in d.visible_dialogs(s)), 20, "the newer-version notice in " + code)
+            notice = [x for x in d.visible_dialogs(state)
+                      if d.control(x, TITLE_TEXT)["text"] == strings[411]][0]
+            requests += fit_requests(code, strings, dialog, notice)
+            d.click(display, notice, INSTALL)
+            assert run.wait(30) == 400, code
+        sizes = d.measure(display, [r[2] + (r[3], r[5], r[6]) for r in requests])
+    overflows = [(code, label, "needs %dx%d in %dx%d" % (size[0], size[1], width, height), text)
+                 for (code, label, _, width, height, _, text), size in zip(requests, sizes)
+                 if size[0] > width or (height and size[1] > height)]
+    assert not overflows, "\n".join(map(repr, overflows))
 
 
 SETUPS = None
@@ -399,6 +570,7 @@ URLS = os.path.join(WORK, "opened_urls.txt")
 CHECKS = [
     check_welcome_install_progress_and_setup_messages,
     check_escape_cancel_and_alt_f4,
+    check_keyboard_alone_focus_cues_links_and_what_a_screen_reader_reads,
     check_progress_bar_fill_on_screen,
     check_newer_version_and_close_window_outcomes,
     check_closing_while_the_setup_ignores_everything_ends_cleanly,
