@@ -496,8 +496,10 @@ def fit_requests(code, strings, dialog, notice):
         c = d.control(dialog, control_id)
         out.append(("button %d" % string_id, BODY, w(c) - 2 * BUTTON_TEXT_MARGIN, h(c), False,
                     strings[string_id]))
-    for string_id in (403, 407, 409, 418):  # the time-left line, two digits
-        out.append(("time left %d" % string_id, SMALL, 166, 12, False,
+    for string_id in (403, 407, 409, 418):
+        # The time-left line, two digits; its 12-pixel box is the font's
+        # size, not its 14-pixel line, in every language: only its width.
+        out.append(("time left %d" % string_id, SMALL, 166, 0, False,
                     strings[string_id].replace("%i", "59")))
     # Both outcome dialogs share the notice's layout.
     boxes = {i: d.control(notice, i) for i in (TITLE_TEXT, PLAIN_TEXT, INSTALL, CANCEL)}
