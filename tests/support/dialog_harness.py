@@ -281,7 +281,7 @@ def clicks(click_server, name):
 
 
 def measure(display, texts):
-    """[width, height] of each text as DrawText lays it out in "Arial":
+    """[0, 0, width, height] of each text as DrawText lays it out in "Arial":
     texts are (font height, weight, underline, width, wrap, text)."""
     path = os.path.join(tempfile.gettempdir(), "li_measure_%d.txt" % os.getpid())
     with open(path, "w", encoding="utf-8") as f:
@@ -294,8 +294,15 @@ def measure(display, texts):
     return json.loads(p.stdout)
 
 
-def region_of(shot, dialog, c, inset=0):
+def region_of(shot, dialog, c):
     """The pixels of control c on a screenshot."""
     r = c["rect"]
-    return shot.region(dialog["rect"][0] + r[0] + inset, dialog["rect"][1] + r[1] + inset,
-                       r[2] - r[0] - 2 * inset, r[3] - r[1] - 2 * inset)
+    return shot.region(dialog["rect"][0] + r[0], dialog["rect"][1] + r[1], r[2] - r[0],
+                       r[3] - r[1])
+
+
+def wait_for_focus(display, control_id):
+    """Until the installer dialog's focused control (read from outside) is
+    control_id."""
+    wait_for_state(display, lambda s: installer_dialog(s)["focus"] == control_id, 10,
+                   "the focus on %d" % control_id)

@@ -11,11 +11,13 @@
 // <file>` measures texts as the controls draw them: each UTF-8 line of the
 // file is "<font height> <weight> <underline 0|1> <width> <wrap 0|1>
 // <text>" (a "\n" in the text is a line break), and the answer is the
-// [width, height] of each from DrawText with DT_CALCRECT in that "Arial".
+// rectangle [0, 0, width, height] of each from DrawText with DT_CALCRECT in
+// that "Arial" (the dialogs' font handles are of no use in another process).
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -161,47 +163,33 @@ HWND VisibleDialog(const std::wstring& title) {
   return nullptr;
 }
 
-std::wstring Widen(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                         nullptr, 0);
-  std::wstring out(static_cast<size_t>(size), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &out[0], size);
-  return out;
-}
-
 int Measure(const wchar_t* path) {
   FILE* file = _wfopen(path, L"rb");
   if (!file) return 1;
   HDC dc = ::CreateCompatibleDC(nullptr);
-  std::string out = "[";
+  std::string out;
   char line[8192];
-  while (std::fgets(line, sizeof(line), file)) {
-    int height = 0, weight = 0, underline = 0, width = 0, wrap = 0, used = 0;
-    if (std::sscanf(line, "%d %d %d %d %d %n", &height, &weight, &underline, &width, &wrap,
-                    &used) < 5)
-      continue;
-    std::string text = line + used;
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  int height, weight, underline, width, wrap, used;
+  while (std::fgets(line, sizeof(line), file) &&
+         std::sscanf(line, "%d %d %d %d %d %n", &height, &weight, &underline, &width, &wrap,
+                     &used) >= 5) {
+    std::string text(line + used, std::strlen(line + used) - 1);  // without its "\n"
     for (size_t at; (at = text.find("\\n")) != std::string::npos;) text.replace(at, 2, "\n");
-    const std::wstring wide = Widen(text);
-    HFONT font = ::CreateFontW(-height, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               DEFAULT_PITCH | FF_DONTCARE, L"Arial");
-    HGDIOBJ old = ::SelectObject(dc, font);
+    wchar_t wide[4096];
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(),
+                                             static_cast<int>(text.size()), wide, 4096);
+    HGDIOBJ old = ::SelectObject(dc, ::CreateFontW(-height, 0, 0, 0, weight, FALSE, underline,
+                                                   FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                                   DEFAULT_PITCH, L"Arial"));
     RECT rect = {0, 0, width, 0};
-    ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect,
-                DT_CALCRECT | (wrap ? DT_WORDBREAK : DT_SINGLELINE));
-    ::SelectObject(dc, old);
-    ::DeleteObject(font);
-    char size[48];
-    std::snprintf(size, sizeof(size), "%s[%ld, %ld]", out.size() > 1 ? ", " : "",
-                  rect.right - rect.left, rect.bottom - rect.top);
-    out += size;
+    ::DrawTextW(dc, wide, length, &rect, DT_CALCRECT | (wrap ? DT_WORDBREAK : DT_SINGLELINE));
+    ::DeleteObject(::SelectObject(dc, old));
+    out += (out.empty() ? "[" : ", ") + Rect(rect);
   }
   std::fclose(file);
   ::DeleteDC(dc);
-  out += "]\n";
+  out += out.empty() ? "[]\n" : "]\n";
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;
 }

@@ -173,105 +173,77 @@ def brand_links():
     return brand["license_url"] + "?lang=en", brand["conf_policy_url"] + "?lang=en"
 
 
-BS_TYPEMASK, BS_PUSHBUTTONS, BS_CHECKBOXES = 0xF, (0, 1), (2, 3)
-
-
-def back_to_dialog(display, dialog, focused):
-    winelib.wait_for(lambda: d.installer_dialog(d.probe(display))["focus"] == 0, 5, 0.2)
-    d.click_at(display, dialog["rect"][0] + 80, dialog["rect"][1] + 200)
-    d.wait_for_state(display, lambda s: d.installer_dialog(s)["focus"] == focused, 10,
-                     "the focus back on %d" % focused)
-
-
 def check_keyboard_alone_focus_cues_links_and_what_a_screen_reader_reads():
     license_url, privacy_url = brand_links()
     with Servers() as srv, d.Display() as display:
         run = start(display)
         dialog, state = d.wait_for_installer_dialog(display)
-        # What a screen reader's standard proxies read: check boxes answer as
-        # check boxes with their state, buttons and links by their texts.
-        names = {INSTALL: "Install Tavrix", CANCEL: "Cancel", LICENSE_LINK: "License Agreement",
-                 PRIVACY_LINK: "Privacy policy"}
-        for control_id, name in names.items():
+        # What a screen reader's standard proxies read (class, button type,
+        # check state, text): check boxes (2, 3), push buttons (0, 1), links
+        # (SS_SIMPLE).
+        for control_id, kind, types in ((INSTALL, "Button", (0, 1)), (CANCEL, "Button", (0, 1)),
+                                        (MAKE_DEFAULT, "Button", (2, 3)),
+                                        (SEND_STATISTICS, "Button", (2, 3)),
+                                        (LICENSE_LINK, "Static", (0xB,)),
+                                        (PRIVACY_LINK, "Static", (0xB,))):
             c = d.control(dialog, control_id)
-            assert c["text"] == name, c
-            if control_id in (INSTALL, CANCEL):
-                assert c["class"] == "Button" and c["style"] & BS_TYPEMASK in BS_PUSHBUTTONS, c
-            else:
-                assert c["class"] == "Static" and c["style"] & 0x100, c  # SS_NOTIFY
-        for control_id in (MAKE_DEFAULT, SEND_STATISTICS):
-            c = d.control(dialog, control_id)
-            assert c["class"] == "Button" and c["style"] & BS_TYPEMASK in BS_CHECKBOXES, c
+            assert c["class"] == kind and c["style"] & 0xF in types, c
+        assert [d.control(dialog, i)["text"] for i in (INSTALL, CANCEL, LICENSE_LINK,
+                                                       PRIVACY_LINK)] == \
+            ["Install Tavrix", "Cancel", "License Agreement", "Privacy policy"]
         checked = {i: d.control(dialog, i)["checked"] for i in (MAKE_DEFAULT, SEND_STATISTICS)}
 
-        # Tab walks the reading order from Install, and each control looks
-        # different while it has the focus.
+        # Tab walks the reading order from Install; each control looks
+        # different while it has the focus, and as before once it has not.
         assert dialog["focus"] == INSTALL, dialog["focus"]
         d.hover(display, 5, 5, 0.3)  # the pointer away from every control
         order = [CANCEL, LICENSE_LINK, MAKE_DEFAULT, SEND_STATISTICS, PRIVACY_LINK, INSTALL]
         shots = [display.screenshot()]
-        for expected in order:
+        for control_id in order:
             d.press(display, "Tab")
-            state = d.wait_for_state(display, lambda s: d.installer_dialog(s)["focus"] == expected,
-                                     10, "the focus on %d" % expected)
+            d.wait_for_focus(display, control_id)
             time.sleep(0.5)
             shots.append(display.screenshot())
+        shots.append(shots[1])  # Install unfocused
         for step, control_id in enumerate(order):
-            c = d.control(dialog, control_id)
-            focused, before = shots[step + 1], shots[step]
-            if control_id == INSTALL:
-                before = shots[1]
-            assert d.region_of(focused, dialog, c) != d.region_of(before, dialog, c), control_id
-            # Off again once the focus moved on.
-            if step + 2 < len(shots):
-                assert d.region_of(shots[step + 2], dialog, c) == \
-                    d.region_of(before, dialog, c), control_id
+            looks = [d.region_of(shots[step + i], dialog, d.control(dialog, control_id))
+                     for i in (0, 1, 2)]
+            assert looks[1] != looks[0] == looks[2], control_id
 
-        # Space toggles each check box and Alt+M, the make-default mnemonic,
-        # toggles that one back; Enter on the privacy link and Space on the
-        # licence link open them, and neither presses Install.
+        # Space toggles both check boxes, Alt+M (the mnemonic) the first one
+        # back; Enter and Space open the links and never press Install.
         d.press(display, "Tab", "Tab", "Tab", "space", "Tab", "space")
-        d.wait_for_state(display, lambda s: all(
-            d.control(d.installer_dialog(s), i)["checked"] == 1 - checked[i]
-            for i in checked), 10, "both check boxes toggled")
+        d.wait_for_state(display, lambda s: [d.control(d.installer_dialog(s), i)["checked"]
+                                             for i in checked] == [1 - v for v in
+                                                                   checked.values()], 10,
+                         "both check boxes toggled")
         d.press(display, "alt+m")
         d.wait_for_state(display, lambda s: d.control(d.installer_dialog(s), MAKE_DEFAULT)[
             "checked"] == checked[MAKE_DEFAULT], 10, "the mnemonic's toggle")
-        d.press(display, "Tab", "Tab", "Return")
-        assert winelib.wait_for(lambda: d.recorded_urls(URLS) == [privacy_url], 10), \
-            d.recorded_urls(URLS)
-        # The opened address takes the foreground (under Wine without a
-        # window manager the dialog is left inactive, and X focus does not
-        # activate it): the user comes back with a click on the picture, and
-        # the keyboard resumes on the link.
-        back_to_dialog(display, dialog, PRIVACY_LINK)
-        d.press(display, "shift+Tab", "shift+Tab", "shift+Tab")
-        d.wait_for_state(display, lambda s: d.installer_dialog(s)["focus"] == LICENSE_LINK, 10,
-                         "the focus on the licence link")
-        d.press(display, "space")
-        assert winelib.wait_for(lambda: len(d.recorded_urls(URLS)) == 2, 10), \
-            d.recorded_urls(URLS)
-        assert d.recorded_urls(URLS) == [privacy_url, license_url], d.recorded_urls(URLS)
-        back_to_dialog(display, dialog, LICENSE_LINK)
+        for keys, link, url in ((("Tab", "Tab", "Return"), PRIVACY_LINK, privacy_url),
+                                (("shift+Tab",) * 3 + ("space",), LICENSE_LINK, license_url)):
+            d.press(display, *keys)
+            assert winelib.wait_for(lambda: d.recorded_urls(URLS)[-1:] == [url], 10), url
+            # The opened address takes the foreground (under Wine without a
+            # window manager X focus does not give it back): the user comes
+            # back with a click on the picture, and the keyboard resumes.
+            winelib.wait_for(lambda: d.installer_dialog(d.probe(display))["focus"] == 0, 5, 0.2)
+            d.click_at(display, dialog["rect"][0] + 80, dialog["rect"][1] + 200)
+            d.wait_for_focus(display, link)
         srv.clicks.wait_for_requests(5)
-        assert sorted(d.clicks(srv.clicks, "choosen_checkbox")) == \
-            ["default", "default", "sendstat"], d.clicks(srv.clicks, "choosen_checkbox")
-        # Each with its statistic, the opened address as its value.
         links = [r.uri.split("clicked_link=", 1)[1] for r in srv.clicks.requests()
                  if "clicked_link=" in r.uri]
         assert links == [privacy_url, license_url], links
-        assert d.clicks(srv.clicks, "clicked_button") == []
+        assert sorted(d.clicks(srv.clicks, "choosen_checkbox")) == ["default", "default",
+                                                                    "sendstat"]
         assert d.size(d.installer_dialog(d.probe(display))) == (648, 233), "Install pressed"
 
-        # Install by keyboard: from the licence link to Install, Enter.
         d.press(display, "Tab", "Tab", "Tab", "Tab")
-        d.wait_for_state(display, lambda s: d.installer_dialog(s)["focus"] == INSTALL, 10,
-                         "the focus on Install")
+        d.wait_for_focus(display, INSTALL)
         d.press(display, "Return")
         d.wait_for_installer_dialog(display, width=178)
-        code = run.wait(60)
-        assert code == 0, code
-        assert d.clicks(srv.clicks, "clicked_button") == ["install"], srv.clicks.requests()
+        assert run.wait(60) == 0
+        assert d.clicks(srv.clicks, "clicked_button") == ["install"]
 
 
 def check_escape_cancel_and_alt_f4():
@@ -470,45 +442,33 @@ def string_tables():
 # Fonts as the dialogs draw their texts: (height, weight, underline).
 TITLE_FONT, SMALL, SMALL_LINK, BODY = (17, 700, 0), (12, 400, 0), (12, 400, 1), (14, 400, 0)
 NOTICE_TITLE, NOTICE_BODY = (16, 400, 0), (13, 400, 0)
-CHECK_TEXT_LEFT = 15 + 8  # the box frame and the gap before its text
-BUTTON_TEXT_MARGIN = 5    # the text stays inside the focus frame, 4 pixels in
 
 
 def fit_requests(code, strings, dialog, notice):
-    """What must fit where in one language: (label, font, box width, box
-    height, wrap, text); a height of 0 only bounds the width."""
-    def w(c):
-        return c["rect"][2] - c["rect"][0]
-
-    def h(c):
-        return c["rect"][3] - c["rect"][1]
-    title, make_default, statistics, privacy = (d.control(dialog, i) for i in (
-        TITLE_TEXT, MAKE_DEFAULT, SEND_STATISTICS, PRIVACY_LINK))
-    out = [("title", TITLE_FONT, w(title), h(title), True, title["text"]),
-           ("make default", SMALL, w(make_default) - CHECK_TEXT_LEFT, h(make_default), True,
-            strings[422]),
-           # Check box 1003 takes its text's height; the link gets the rest.
-           ("statistics", SMALL, w(statistics) - CHECK_TEXT_LEFT, 0, True, strings[421]),
-           ("privacy link", SMALL_LINK, w(privacy), h(privacy), False, strings[414])]
-    for control_id, string_id in ((INSTALL, 400), (CANCEL, 413)):
-        c = d.control(dialog, control_id)
-        out.append(("button %d" % string_id, BODY, w(c) - 2 * BUTTON_TEXT_MARGIN, h(c), False,
-                    strings[string_id]))
-    for string_id in (403, 407, 409, 418):
-        # The time-left line, two digits; its 12-pixel box is the font's
-        # size, not its 14-pixel line, in every language: only its width.
-        out.append(("time left %d" % string_id, SMALL, 166, 0, False,
-                    strings[string_id].replace("%i", "59")))
-    # Both outcome dialogs share the notice's layout.
-    boxes = {i: d.control(notice, i) for i in (TITLE_TEXT, PLAIN_TEXT, INSTALL, CANCEL)}
+    """(language, string id, font, width, height, wrap, text) of every text
+    a user can see; a height of 0 bounds only the width."""
+    def box(window, control_id, inset=0):
+        r = d.control(window, control_id)["rect"]
+        return r[2] - r[0] - inset, r[3] - r[1]
+    check, button = 15 + 8, 2 * 5  # the box and its gap; the focus frame, 4 in
+    out = [(TITLE_FONT, box(dialog, TITLE_TEXT), True, i) for i in (408, 416)] + [
+        (SMALL, box(dialog, MAKE_DEFAULT, check), True, 422),
+        # Check box 1003 is as high as its text; the link below takes the rest.
+        (SMALL, (box(dialog, SEND_STATISTICS, check)[0], 0), True, 421),
+        (SMALL_LINK, box(dialog, PRIVACY_LINK), False, 414),
+        (BODY, box(dialog, INSTALL, button), False, 400),
+        (BODY, box(dialog, CANCEL, button), False, 413)]
+    # The time-left line with two digits: its 12-pixel box is the font's
+    # size, not its 14-pixel line, in every language, so only its width.
+    out += [(SMALL, (166, 0), False, i) for i in (403, 407, 409, 418)]
+    # Both outcome dialogs have the notice's layout.
     for control_id, font, wrap, ids in ((TITLE_TEXT, NOTICE_TITLE, True, (401, 411)),
                                         (PLAIN_TEXT, NOTICE_BODY, True, (412, 415)),
                                         (INSTALL, BODY, False, (410, 402)),
                                         (CANCEL, BODY, False, (417,))):
-        c = boxes[control_id]
-        for string_id in ids:
-            out.append(("outcome %d" % string_id, font, w(c), h(c), wrap, strings[string_id]))
-    return [(code,) + r for r in out]
+        out += [(font, box(notice, control_id), wrap, i) for i in ids]
+    return [(code, i, font, w, h, wrap, strings[i].replace("%i", "59"))
+            for font, (w, h), wrap, i in out]
 
 
 def check_every_language_shows_its_own_strings_within_the_line():
@@ -559,9 +519,9 @@ def check_every_language_shows_its_own_strings_within_the_line():
             d.click(display, notice, INSTALL)
             assert run.wait(30) == 400, code
         sizes = d.measure(display, [r[2] + (r[3], r[5], r[6]) for r in requests])
-    overflows = [(code, label, "needs %dx%d in %dx%d" % (size[0], size[1], width, height), text)
-                 for (code, label, _, width, height, _, text), size in zip(requests, sizes)
-                 if size[0] > width or (height and size[1] > height)]
+    overflows = [(code, i, "needs %dx%d in %dx%d" % (size[2], size[3], width, height), text)
+                 for (code, i, _, width, height, _, text), size in zip(requests, sizes)
+                 if size[2] > width or (height and size[3] > height)]
     assert not overflows, "\n".join(map(repr, overflows))
 
 
