@@ -24,8 +24,7 @@ export DEBIAN_FRONTEND=noninteractive
 #   osslsigncode gcab openssl                signing test setups, brand cabinets, test PKI
 #   nginx-light                              download and status servers of the tests
 #   python3 python3-pil                      test drivers; the artwork script
-#   xvfb picom xdotool                       the dialog tests: display, compositor that
-#                                            blends layered windows (xrender), input
+#   xvfb picom xdotool                       the dialog tests: display, compositor, input
 #   x11-apps imagemagick                     screenshots (xwd, convert)
 #   fonts-liberation fonts-wqy-microhei      Arial-metric and CJK fonts for the prefix
 need_pkgs=(cmake make g++ clang libclang-rt-14-dev pkg-config libjansson-dev
