@@ -51,9 +51,15 @@ class Display:
         return self
 
     def __exit__(self, *exc):
+        # SIGTERM: a killed Xvfb leaves its lock file, and the display
+        # numbers run out after a hundred runs.
         for p in reversed(self._processes):
-            p.kill()
-            p.wait()
+            p.terminate()
+            try:
+                p.wait(5)
+            except subprocess.TimeoutExpired:
+                p.kill()
+                p.wait()
 
     def env(self, extra=None):
         e = dict(os.environ)
