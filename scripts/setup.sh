@@ -26,13 +26,13 @@ export DEBIAN_FRONTEND=noninteractive
 #   squid                                    the authenticating proxy (Basic, its
 #                                            basic_ncsa_auth helper) of the proxy tests
 #   python3 python3-pil                      test drivers; the artwork script
-#   xvfb xcompmgr xdotool                    the dialog tests: display, compositor, input
+#   xvfb picom xdotool                       the dialog tests: display, compositor, input
 #   x11-apps imagemagick                     screenshots (xwd, convert)
 #   fonts-liberation fonts-wqy-microhei      Arial-metric and CJK fonts for the prefix
 need_pkgs=(cmake make g++ clang libclang-rt-14-dev pkg-config libjansson-dev
            googletest libgtest-dev libgmock-dev g++-mingw-w64-i686 dpkg-dev
            osslsigncode gcab openssl nginx-light squid python3 python3-pil
-           xvfb xcompmgr xdotool x11-apps imagemagick fonts-liberation fonts-wqy-microhei)
+           xvfb picom xdotool x11-apps imagemagick fonts-liberation fonts-wqy-microhei)
 
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"

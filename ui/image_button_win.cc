@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "ui/focus_cue.h"
 #include "ui/scoped_gdi.h"
 #include "ui/window_text.h"
 
@@ -11,6 +12,9 @@ namespace {
 
 constexpr int kFrameCount = 3;
 enum Frame { kNormal = 0, kHot = 1, kPressed = 2 };
+// The focus frame runs this far inside the frame image's edge, within the
+// button's painted face (the strips keep a 1-2 pixel rim and shadow).
+constexpr int kFocusInset = 4;
 
 }  // namespace
 
@@ -43,6 +47,12 @@ void ImageButton::OnCustomDraw(const NMCUSTOMDRAW& draw) const {
   const SIZE frame_size = GetFrameSize();
   strip_.Draw(dc, item.left, item.top, frame_size.cx, frame_size.cy, frame * frame_size.cx, 0,
               frame_size.cx, frame_size.cy);
+
+  if (ShowsFocusCue(button_, (draw.uItemState & CDIS_FOCUS) != 0)) {
+    RECT cue = {item.left, item.top, item.left + frame_size.cx, item.top + frame_size.cy};
+    ::InflateRect(&cue, -kFocusInset, -kFocusInset);
+    DrawFocusCue(dc, cue, style_.text_color);
+  }
 
   const std::wstring text = WindowText(button_);
   if (text.empty()) return;

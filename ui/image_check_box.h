@@ -34,7 +34,7 @@ class ImageCheckBox {
   HWND window() const { return check_box_; }
 
  private:
-  void Draw(HDC dc, const RECT& item, bool pressed, bool hot, bool show_prefix) const;
+  void Draw(HDC dc, const RECT& item, bool pressed, bool hot, bool focused, bool show_prefix) const;
 
   HFONT font_;
   HWND check_box_;

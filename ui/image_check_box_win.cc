@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "ui/focus_cue.h"
 #include "ui/scoped_gdi.h"
 #include "ui/window_text.h"
 #include "ui/ui_environment.h"
@@ -48,13 +49,16 @@ bool ImageCheckBox::OnCustomDraw(const NMCUSTOMDRAW& draw) const {
   if (draw.dwDrawStage != CDDS_PREERASE || !::IsWindow(check_box_)) return false;
   const bool show_prefix = (draw.uItemState & CDIS_SHOWKEYBOARDCUES) != 0;
   Draw(draw.hdc, draw.rc, (draw.uItemState & CDIS_SELECTED) != 0,
-       (draw.uItemState & CDIS_HOT) != 0, show_prefix);
+       (draw.uItemState & CDIS_HOT) != 0, (draw.uItemState & CDIS_FOCUS) != 0, show_prefix);
   return true;
 }
 
 void ImageCheckBox::OnDrawItem(const DRAWITEMSTRUCT& item) const {
+  // Owner-drawn buttons get no accelerator state of their own: the window's
+  // keyboard cues decide, as for the themed path.
   Draw(item.hDC, item.rcItem, (item.itemState & ODS_SELECTED) != 0,
-       (item.itemState & ODS_HOTLIGHT) != 0, false);
+       (item.itemState & ODS_HOTLIGHT) != 0, (item.itemState & ODS_FOCUS) != 0,
+       ShowsKeyboardAccelerators(check_box_));
 }
 
 int ImageCheckBox::GetLayoutHeight(int left, int right) const {
@@ -70,7 +74,7 @@ int ImageCheckBox::GetLayoutHeight(int left, int right) const {
   return rect.bottom - rect.top > height ? rect.bottom - rect.top : height;
 }
 
-void ImageCheckBox::Draw(HDC dc, const RECT& item, bool pressed, bool hot,
+void ImageCheckBox::Draw(HDC dc, const RECT& item, bool pressed, bool hot, bool focused,
                          bool show_prefix) const {
   const int width = item.right - item.left, height = item.bottom - item.top;
   if (width <= 0 || height <= 0) return;
@@ -104,6 +108,16 @@ void ImageCheckBox::Draw(HDC dc, const RECT& item, bool pressed, bool hot,
     if (frame_.cy > line_height) text_rect.top += (frame_.cy - line_height) / 2;
     ::DrawTextW(memory.Get(), text.c_str(), static_cast<int>(text.size()), &text_rect,
                 DT_WORDBREAK | prefix);
+    if (ShowsFocusCue(check_box_, focused)) {
+      // Around the text as drawn, a pixel clear of it, within the control.
+      RECT cue = text_rect;
+      ::DrawTextW(memory.Get(), text.c_str(), static_cast<int>(text.size()), &cue,
+                  DT_CALCRECT | DT_WORDBREAK | prefix);
+      ::InflateRect(&cue, 2, 1);
+      RECT bounds = {0, 0, width, height};
+      ::IntersectRect(&cue, &cue, &bounds);
+      DrawFocusCue(memory.Get(), cue, kTextColor);
+    }
   }
   ::BitBlt(dc, item.left, item.top, width, height, memory.Get(), 0, 0, SRCCOPY);
 }

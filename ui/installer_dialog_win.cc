@@ -237,7 +237,12 @@ INT_PTR InstallerDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG:
       Initialize();
-      return TRUE;
+      // The keyboard starts on Install, the default button, so that Enter
+      // installs as before; Tab then walks the reading order (Cancel, the
+      // licence link, the check boxes, the privacy link). The dialog
+      // manager's own choice would be the first tab stop, the licence link.
+      ::SetFocus(Control(IDOK));
+      return FALSE;
     case WM_CTLCOLORSTATIC:
       return OnStaticColor(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     case WM_DRAWITEM: {

@@ -14,7 +14,8 @@ namespace lite_installer {
 std::vector<LicenseRun> LicenseSentenceLayout(const std::wstring& sentence, HDC dc, HFONT font);
 
 // One static per run at its place in `dialog`: plain runs get the id -1,
-// link runs the id 1020 (notify, tab stop). Returns the first link control.
+// link runs the id 1020 (notify, tab stop), placed right after the title in
+// the z-order (the tab order). Returns the first link control.
 HWND CreateLicenseStatics(HWND dialog, const std::vector<LicenseRun>& runs);
 
 }  // namespace lite_installer

@@ -2,6 +2,7 @@
 // static per run.
 #include <windows.h>
 
+#include "resources/ui_resource_ids.h"
 #include "ui/dialog_layout.h"
 #include "ui/license_text.h"
 #include "ui/license_statics.h"
@@ -36,6 +37,10 @@ std::vector<LicenseRun> LicenseSentenceLayout(const std::wstring& sentence, HDC 
 
 HWND CreateLicenseStatics(HWND dialog, const std::vector<LicenseRun>& runs) {
   HWND first_link = nullptr;
+  // The z-order is the tab order: the runs follow the title, as the
+  // sentence follows it on screen, so the licence link comes before the
+  // check boxes.
+  HWND previous = ::GetDlgItem(dialog, IDC_TITLE);
   for (const LicenseRun& run : runs) {
     if (run.text.empty()) continue;
     const Box box = installer_layout::LicenseRunBox(run.x, run.line, run.width);
@@ -47,6 +52,11 @@ HWND CreateLicenseStatics(HWND dialog, const std::vector<LicenseRun>& runs) {
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(run.is_link ? kLinkRunId : kPlainRunId)),
         ::GetModuleHandleW(nullptr), nullptr);
     if (run.is_link && !first_link) first_link = control;
+    if (control && previous) {
+      ::SetWindowPos(control, previous, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+      previous = control;
+    }
   }
   return first_link;
 }

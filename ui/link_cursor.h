@@ -1,5 +1,8 @@
-// The hand cursor over a link static: a subclass that answers WM_SETCURSOR.
-// Windows only.
+// A link static's own behaviour, as a subclass: the hand cursor, and the
+// keyboard path a mouse user has by clicking: Enter or Space on the focused
+// link sends the parent the same STN_CLICKED a click sends (so the dialog's
+// Enter never falls through to its default button), and the focused link
+// shows a dotted focus frame in its own text colour. Windows only.
 #pragma once
 
 #include <windows.h>

@@ -6,7 +6,7 @@ end, the dialog's state read from outside through Win32 (dialog_probe.exe),
 real input through xdotool, and screenshots read as pixels.
 
 Needs the Wine test environment (LI_WINEPREFIX, LI_WIN_BUILD_DIR,
-LI_SOURCE_DIR); Xvfb, xcompmgr, xdotool, xwd and convert on the machine.
+LI_SOURCE_DIR); Xvfb, picom, xdotool, xwd and convert on the machine.
 """
 import json
 import os
@@ -29,7 +29,12 @@ PROGRESS, TIME_LEFT, LICENSE_LINK, PRIVACY_LINK, PLAIN_TEXT = 1012, 1013, 1020, 
 
 
 class Display:
-    """Xvfb (-noreset, 24-bit) with xcompmgr on a free display number."""
+    """Xvfb (-noreset, 24-bit) with a compositor (picom, xrender backend) on
+    a free display number. Measured: the dialog's layered shadow still shows
+    as a dark ring here, its premultiplied colours with an opaque alpha
+    (also on the prefix's own display, where it is a 32-bit X window, and
+    with xcompmgr or picom's glx backend), so pictures are cut to the
+    dialog's window."""
 
     def __init__(self, width=1280, height=800):
         self.size = (width, height)
@@ -39,15 +44,22 @@ class Display:
 
     def __enter__(self):
         self._processes.append(winelib.start_xvfb(self.number, *self.size))
-        self._processes.append(subprocess.Popen(["xcompmgr"], env=self.env(),
+        self._processes.append(subprocess.Popen(
+            ["picom", "--backend", "xrender", "--config", "/dev/null"], env=self.env(),
                                                 stdout=subprocess.DEVNULL,
                                                 stderr=subprocess.DEVNULL))
         return self
 
     def __exit__(self, *exc):
+        # SIGTERM: a killed Xvfb leaves its lock file, and the display
+        # numbers run out after a hundred runs.
         for p in reversed(self._processes):
-            p.kill()
-            p.wait()
+            p.terminate()
+            try:
+                p.wait(5)
+            except subprocess.TimeoutExpired:
+                p.kill()
+                p.wait()
 
     def env(self, extra=None):
         e = dict(os.environ)
@@ -299,3 +311,31 @@ def clicks(click_server, name):
             if part.startswith(name + "="):
                 values.append(part[len(name) + 1:])
     return values
+
+
+def measure(display, texts):
+    """[0, 0, width, height] of each text as DrawText lays it out in "Arial":
+    texts are (font height, weight, underline, width, wrap, text)."""
+    path = os.path.join(tempfile.gettempdir(), "li_measure_%d.txt" % os.getpid())
+    with open(path, "w", encoding="utf-8") as f:
+        for height, weight, underline, width, wrap, text in texts:
+            f.write("%d %d %d %d %d %s\n" % (height, weight, int(underline), width, int(wrap),
+                                             text.replace("\n", "\\n")))
+    p = winelib.wine([PROBE, "--measure", winelib.win_path(path)], timeout=60,
+                     extra_env={"DISPLAY": display.name})
+    os.remove(path)
+    return json.loads(p.stdout)
+
+
+def region_of(shot, dialog, c):
+    """The pixels of control c on a screenshot."""
+    r = c["rect"]
+    return shot.region(dialog["rect"][0] + r[0], dialog["rect"][1] + r[1], r[2] - r[0],
+                       r[3] - r[1])
+
+
+def wait_for_focus(display, control_id):
+    """Until the installer dialog's focused control (read from outside) is
+    control_id."""
+    wait_for_state(display, lambda s: installer_dialog(s)["focus"] == control_id, 10,
+                   "the focus on %d" % control_id)

@@ -3,16 +3,24 @@
 // and shadow window of the desktop, with rectangles, visibility, texts and,
 // for each dialog, its child controls (id, class, text, visibility,
 // rectangle in the dialog's client area) and the progress bar's position and
-// range. `dialog_probe [--wait <title> <ms>]` first waits until a visible
-// dialog with that title exists; `dialog_probe --post <title> <message>
-// <wparam> <lparam>` (numbers in decimal) posts a message to it instead;
-// `dialog_probe --ping <title> <count> <interval ms>` asks the window for an
-// answer (WM_NULL, SMTO_ABORTIFHUNG) that many times, until the window is
-// gone, and prints the asks, the longest wait and the asks that got none.
+// range, and the control that has the keyboard focus of the dialog's thread
+// (GetGUIThreadInfo). `dialog_probe [--wait <title> <ms>]` first waits until
+// a visible dialog with that title exists; `dialog_probe --post <title>
+// <message> <wparam> <lparam>` (numbers in decimal, or a registered
+// message's name) posts a message to it instead; `dialog_probe --ping
+// <title> <count> <interval ms>` asks the window for an answer (WM_NULL,
+// SMTO_ABORTIFHUNG) that many times, until the window is gone, and prints the
+// asks, the longest wait and the asks that got none. `dialog_probe --measure
+// <file>` measures texts as the controls draw them: each UTF-8 line of the
+// file is "<font height> <weight> <underline 0|1> <width> <wrap 0|1>
+// <text>" (a "\n" in the text is a line break), and the answer is the
+// rectangle [0, 0, width, height] of each from DrawText with DT_CALCRECT in
+// that "Arial" (the dialogs' font handles are of no use in another process).
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -66,6 +74,17 @@ std::string Rect(const RECT& r) {
   return text;
 }
 
+// The id of the control that has the keyboard focus on the dialog's thread,
+// read from outside; 0 for none.
+int FocusedControl(HWND dialog) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info)) return 0;
+  if (!info.hwndFocus || ::GetParent(info.hwndFocus) != dialog)
+    return 0;
+  return static_cast<short>(::GetDlgCtrlID(info.hwndFocus));
+}
+
 std::string Describe(HWND dialog) {
   RECT window_rect, client;
   ::GetWindowRect(dialog, &window_rect);
@@ -77,7 +96,8 @@ std::string Describe(HWND dialog) {
                 static_cast<unsigned long>(reinterpret_cast<uintptr_t>(::GetWindow(dialog, GW_OWNER))));
   std::string out = head;
   out += "\"title\": " + Json(Text(dialog)) + ", \"rect\": " + Rect(window_rect) +
-         ", \"client\": " + Rect(client) + ", \"controls\": [";
+         ", \"client\": " + Rect(client) +
+         ", \"focus\": " + std::to_string(FocusedControl(dialog)) + ", \"controls\": [";
   bool first = true;
   for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     RECT r;
@@ -146,10 +166,44 @@ HWND VisibleDialog(const std::wstring& title) {
   return nullptr;
 }
 
+int Measure(const wchar_t* path) {
+  FILE* file = _wfopen(path, L"rb");
+  if (!file) return 1;
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  std::string out;
+  char line[8192];
+  int height, weight, underline, width, wrap, used;
+  while (std::fgets(line, sizeof(line), file) &&
+         std::sscanf(line, "%d %d %d %d %d %n", &height, &weight, &underline, &width, &wrap,
+                     &used) >= 5) {
+    std::string text(line + used, std::strlen(line + used) - 1);  // without its "\n"
+    for (size_t at; (at = text.find("\\n")) != std::string::npos;) text.replace(at, 2, "\n");
+    wchar_t wide[4096];
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(),
+                                             static_cast<int>(text.size()), wide, 4096);
+    HGDIOBJ old = ::SelectObject(dc, ::CreateFontW(-height, 0, 0, 0, weight, FALSE, underline,
+                                                   FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                                   DEFAULT_PITCH, L"Arial"));
+    RECT rect = {0, 0, width, 0};
+    ::DrawTextW(dc, wide, length, &rect, DT_CALCRECT | (wrap ? DT_WORDBREAK : DT_SINGLELINE));
+    ::DeleteObject(::SelectObject(dc, old));
+    out += (out.empty() ? "[" : ", ") + Rect(rect);
+  }
+  std::fclose(file);
+  ::DeleteDC(dc);
+  out += out.empty() ? "[]\n" : "]\n";
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
+  if (argc >= 3 && std::wstring(argv[1]) == L"--measure") return Measure(argv[2]);
   if (argc >= 6 && std::wstring(argv[1]) == L"--post") {
     HWND dialog = VisibleDialog(argv[2]);
-    const BOOL posted = dialog && ::PostMessageW(dialog, static_cast<UINT>(_wtoi(argv[3])),
+    const UINT message = iswdigit(argv[3][0]) ? static_cast<UINT>(_wtoi(argv[3]))
+                                              : ::RegisterWindowMessageW(argv[3]);
+    const BOOL posted = dialog && ::PostMessageW(dialog, message,
                                                  static_cast<WPARAM>(_wtoi(argv[4])),
                                                  static_cast<LPARAM>(_wtoi(argv[5])));
     std::printf("{\"posted\": %s}\n", posted ? "true" : "false");

@@ -107,7 +107,10 @@ def check_welcome_install_progress_and_setup_messages():
         assert all(c["rect"][2] <= 180 + 360 for c in runs), runs
         shadow = [s for s in state["shadows"] if s["owner"] == dialog["hwnd"]]
         assert len(shadow) == 1 and d.size(shadow[0]) == (690, 275), shadow
-        welcome = display.screenshot(os.path.join(SHOTS, "welcome_screen.png"), shadow[0]["rect"])
+        # Cut to the dialog itself: the test display shows the shadow's
+        # alpha unblended, a dark ring that no user sees.
+        welcome = display.screenshot(os.path.join(SHOTS, "welcome_screen.png"), dialog["rect"],
+                                     margin=0)
         check_welcome_pixels(display, dialog, welcome)
 
         d.click(display, dialog, INSTALL)
@@ -129,7 +132,8 @@ def check_welcome_install_progress_and_setup_messages():
                 d.installer_dialog(s), PROGRESS)["position"] == percent, 15,
                 "the progress bar at %d" % percent)
             if percent == 75:
-                display.screenshot(os.path.join(SHOTS, "progress_screen.png"), shadow[0]["rect"])
+                display.screenshot(os.path.join(SHOTS, "progress_screen.png"), narrow["rect"],
+                                   margin=0)
         code = run.wait(60)
         assert code == 0, code
         record = setup_record()
@@ -160,6 +164,85 @@ def check_welcome_pixels(display, dialog, shot):
     assert before != after, "the check box kept its frame"
     d.click_at(display, bx, by)
     d.hover(display, left + 300, top + 10, 0.8)
+
+
+def brand_links():
+    with open(os.path.join(winelib.WIN_BUILD, "generated", "packages", "brand_config.json")) as f:
+        brand = h.json.load(f)
+    return brand["license_url"] + "?lang=en", brand["conf_policy_url"] + "?lang=en"
+
+
+def check_keyboard_alone_focus_cues_links_and_what_a_screen_reader_reads():
+    license_url, privacy_url = brand_links()
+    with Servers() as srv, d.Display() as display:
+        run = start(display)
+        dialog, state = d.wait_for_installer_dialog(display)
+        # What a screen reader's standard proxies read (class, button type,
+        # check state, text): check boxes (2, 3), push buttons (0, 1), links
+        # (SS_SIMPLE).
+        for control_id, kind, types in ((INSTALL, "Button", (0, 1)), (CANCEL, "Button", (0, 1)),
+                                        (MAKE_DEFAULT, "Button", (2, 3)),
+                                        (SEND_STATISTICS, "Button", (2, 3)),
+                                        (LICENSE_LINK, "Static", (0xB,)),
+                                        (PRIVACY_LINK, "Static", (0xB,))):
+            c = d.control(dialog, control_id)
+            assert c["class"] == kind and c["style"] & 0xF in types, c
+        assert [d.control(dialog, i)["text"] for i in (INSTALL, CANCEL, LICENSE_LINK,
+                                                       PRIVACY_LINK)] == \
+            ["Install Tavrix", "Cancel", "License Agreement", "Privacy policy"]
+        checked = {i: d.control(dialog, i)["checked"] for i in (MAKE_DEFAULT, SEND_STATISTICS)}
+
+        # Tab walks the reading order from Install; each control looks
+        # different while it has the focus, and as before once it has not.
+        assert dialog["focus"] == INSTALL, dialog["focus"]
+        d.hover(display, 5, 5, 0.3)  # the pointer away from every control
+        order = [CANCEL, LICENSE_LINK, MAKE_DEFAULT, SEND_STATISTICS, PRIVACY_LINK, INSTALL]
+        shots = [display.screenshot()]
+        for control_id in order:
+            d.press(display, "Tab")
+            d.wait_for_focus(display, control_id)
+            time.sleep(0.5)
+            shots.append(display.screenshot())
+        shots.append(shots[1])  # Install unfocused
+        for step, control_id in enumerate(order):
+            looks = [d.region_of(shots[step + i], dialog, d.control(dialog, control_id))
+                     for i in (0, 1, 2)]
+            assert looks[1] != looks[0] == looks[2], control_id
+
+        # Space toggles both check boxes, Alt+M (the mnemonic) the first one
+        # back; Enter and Space open the links and never press Install.
+        d.press(display, "Tab", "Tab", "Tab", "space", "Tab", "space")
+        d.wait_for_state(display, lambda s: [d.control(d.installer_dialog(s), i)["checked"]
+                                             for i in checked] == [1 - v for v in
+                                                                   checked.values()], 10,
+                         "both check boxes toggled")
+        d.press(display, "alt+m")
+        d.wait_for_state(display, lambda s: d.control(d.installer_dialog(s), MAKE_DEFAULT)[
+            "checked"] == checked[MAKE_DEFAULT], 10, "the mnemonic's toggle")
+        for keys, link, url in ((("Tab", "Tab", "Return"), PRIVACY_LINK, privacy_url),
+                                (("shift+Tab",) * 3 + ("space",), LICENSE_LINK, license_url)):
+            d.press(display, *keys)
+            assert winelib.wait_for(lambda: d.recorded_urls(URLS)[-1:] == [url], 10), url
+            # The opened address takes the foreground (under Wine without a
+            # window manager X focus does not give it back): the user comes
+            # back with a click on the picture, and the keyboard resumes.
+            winelib.wait_for(lambda: d.installer_dialog(d.probe(display))["focus"] == 0, 5, 0.2)
+            d.click_at(display, dialog["rect"][0] + 80, dialog["rect"][1] + 200)
+            d.wait_for_focus(display, link)
+        srv.clicks.wait_for_requests(5)
+        links = [r.uri.split("clicked_link=", 1)[1] for r in srv.clicks.requests()
+                 if "clicked_link=" in r.uri]
+        assert links == [privacy_url, license_url], links
+        assert sorted(d.clicks(srv.clicks, "choosen_checkbox")) == ["default", "default",
+                                                                    "sendstat"]
+        assert d.size(d.installer_dialog(d.probe(display))) == (648, 233), "Install pressed"
+
+        d.press(display, "Tab", "Tab", "Tab", "Tab")
+        d.wait_for_focus(display, INSTALL)
+        d.press(display, "Return")
+        d.wait_for_installer_dialog(display, width=178)
+        assert run.wait(60) == 0
+        assert d.clicks(srv.clicks, "clicked_button") == ["install"]
 
 
 def check_escape_cancel_and_alt_f4():
@@ -437,10 +520,43 @@ def string_tables():
     return tables
 
 
+# Fonts as the dialogs draw their texts: (height, weight, underline).
+TITLE_FONT, SMALL, SMALL_LINK, BODY = (17, 700, 0), (12, 400, 0), (12, 400, 1), (14, 400, 0)
+NOTICE_TITLE, NOTICE_BODY = (16, 400, 0), (13, 400, 0)
+
+
+def fit_requests(code, strings, dialog, notice):
+    """(language, string id, font, width, height, wrap, text) of every text
+    a user can see; a height of 0 bounds only the width."""
+    def box(window, control_id, inset=0):
+        r = d.control(window, control_id)["rect"]
+        return r[2] - r[0] - inset, r[3] - r[1]
+    check, button = 15 + 8, 2 * 5  # the box and its gap; the focus frame, 4 in
+    out = [(TITLE_FONT, box(dialog, TITLE_TEXT), True, i) for i in (408, 416)] + [
+        (SMALL, box(dialog, MAKE_DEFAULT, check), True, 422),
+        # Check box 1003 is as high as its text; the link below takes the rest.
+        (SMALL, (box(dialog, SEND_STATISTICS, check)[0], 0), True, 421),
+        (SMALL_LINK, box(dialog, PRIVACY_LINK), False, 414),
+        (BODY, box(dialog, INSTALL, button), False, 400),
+        (BODY, box(dialog, CANCEL, button), False, 413)]
+    # The time-left line with two digits: its 12-pixel box is the font's
+    # size, not its 14-pixel line, in every language, so only its width.
+    out += [(SMALL, (166, 0), False, i) for i in (403, 407, 409, 418)]
+    # Both outcome dialogs have the notice's layout.
+    for control_id, font, wrap, ids in ((TITLE_TEXT, NOTICE_TITLE, True, (401, 411)),
+                                        (PLAIN_TEXT, NOTICE_BODY, True, (412, 415)),
+                                        (INSTALL, BODY, False, (410, 402)),
+                                        (CANCEL, BODY, False, (417,))):
+        out += [(font, box(notice, control_id), wrap, i) for i in ids]
+    return [(code, i, font, w, h, wrap, strings[i].replace("%i", "59"))
+            for font, (w, h), wrap, i in out]
+
+
 def check_every_language_shows_its_own_strings_within_the_line():
     tables = string_tables()
     background = d.Image.from_file(os.path.join(winelib.SOURCE, "resources", "artwork",
                                                 "generated", "307_background.png"))
+    requests = []
     with Servers(serve_setup=False), d.Display() as display:
         for code, language in sorted(LANGUAGES.items()):
             strings = tables[language]
@@ -459,9 +575,11 @@ def check_every_language_shows_its_own_strings_within_the_line():
             link = strings[405].split("((")[1].split("))")[0]
             assert [c["text"] for c in d.controls(dialog, LICENSE_LINK)] == [link], code
             for c in runs:
-                # Only a run that is one word (or the link) may pass the line.
+                # Only a run that is one word (or the link) may pass the line;
+                # every run stays above the first check box.
                 single = c["id"] == LICENSE_LINK or " " not in c["text"].strip()
                 assert c["rect"][2] <= 180 + 360 or single, (code, c)
+                assert c["rect"][2] <= 600 and c["rect"][3] <= 99, (code, c)
             if code in GLYPH_CHECKED:
                 # Glyphs drawn: the title's box differs from the bare picture.
                 shot = display.screenshot(os.path.join(SHOTS, "welcome_%s.png" % code))
@@ -471,8 +589,21 @@ def check_every_language_shows_its_own_strings_within_the_line():
                     1 for y in range(title[1], title[3]) for x in range(title[0], title[2])
                     if shot.pixel(left + x, top + y) != background.pixel(21 + x, 21 + y))
                 assert changed > 100, (code, changed)
-            d.click(display, dialog, CANCEL)
-            assert run.wait(30) == 500, code
+            # The newer-version notice in this language, for its boxes.
+            assert d.post(display, "tavrix.higher_version_exist")
+            state = d.wait_for_state(display, lambda s: any(
+                d.control(x, TITLE_TEXT) and d.control(x, TITLE_TEXT)["text"] == strings[411]
+                for x in d.visible_dialogs(s)), 20, "the newer-version notice in " + code)
+            notice = [x for x in d.visible_dialogs(state)
+                      if d.control(x, TITLE_TEXT)["text"] == strings[411]][0]
+            requests += fit_requests(code, strings, dialog, notice)
+            d.click(display, notice, INSTALL)
+            assert run.wait(30) == 400, code
+        sizes = d.measure(display, [r[2] + (r[3], r[5], r[6]) for r in requests])
+    overflows = [(code, i, "needs %dx%d in %dx%d" % (size[2], size[3], width, height), text)
+                 for (code, i, _, width, height, _, text), size in zip(requests, sizes)
+                 if size[2] > width or (height and size[3] > height)]
+    assert not overflows, "\n".join(map(repr, overflows))
 
 
 SETUPS = None
@@ -481,6 +612,7 @@ CHECKS = [
     check_welcome_install_progress_and_setup_messages,
     check_escape_cancel_and_alt_f4,
     check_clicks_never_hold_the_window,
+    check_keyboard_alone_focus_cues_links_and_what_a_screen_reader_reads,
     check_progress_bar_fill_on_screen,
     check_newer_version_and_close_window_outcomes,
     check_closing_while_the_setup_ignores_everything_ends_cleanly,
