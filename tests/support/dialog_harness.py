@@ -79,7 +79,8 @@ class Display:
         # visual, so a 32-bit window comes out as its raw premultiplied
         # pixels (measured: a black ring where the screen shows the shadow
         # blended; also with xcompmgr).
-        ppm = subprocess.run(["import", "-display", self.name, "-window", "root", "ppm:-"],
+        ppm = subprocess.run(["import", "-display", self.name, "-window", "root", "-depth", "8",
+                              "ppm:-"],
                              stdout=subprocess.PIPE, timeout=30, check=True).stdout
         if path:
             crop = []
