@@ -6,7 +6,7 @@ end, the dialog's state read from outside through Win32 (dialog_probe.exe),
 real input through xdotool, and screenshots read as pixels.
 
 Needs the Wine test environment (LI_WINEPREFIX, LI_WIN_BUILD_DIR,
-LI_SOURCE_DIR); Xvfb, picom, xdotool, xwd and convert on the machine.
+LI_SOURCE_DIR); Xvfb, picom, xdotool, import and convert on the machine.
 """
 import json
 import os
@@ -30,11 +30,8 @@ PROGRESS, TIME_LEFT, LICENSE_LINK, PRIVACY_LINK, PLAIN_TEXT = 1012, 1013, 1020, 
 
 class Display:
     """Xvfb (-noreset, 24-bit) with a compositor (picom, xrender backend) on
-    a free display number. Measured: the dialog's layered shadow still shows
-    as a dark ring here, its premultiplied colours with an opaque alpha
-    (also on the prefix's own display, where it is a 32-bit X window, and
-    with xcompmgr or picom's glx backend), so pictures are cut to the
-    dialog's window."""
+    a free display number: the dialog's layered shadow is a 32-bit X window
+    with per-pixel alpha, and the compositor blends it over the desktop."""
 
     def __init__(self, width=1280, height=800):
         self.size = (width, height)
@@ -77,7 +74,13 @@ class Display:
         """The whole screen as an Image; also saved as PNG when `path` is
         given, cut to the window rectangle `around` (left, top, right,
         bottom) and `margin` pixels beyond it when that is given."""
-        xwd = subprocess.run(["xwd", "-root", "-silent", "-display", self.name],
+        # One read of the root, which shows what the compositor drew. Not
+        # xwd: it pieces the screen together from each window of its own
+        # visual, so a 32-bit window comes out as its raw premultiplied
+        # pixels (measured: a black ring where the screen shows the shadow
+        # blended; also with xcompmgr).
+        ppm = subprocess.run(["import", "-display", self.name, "-window", "root", "-depth", "8",
+                              "ppm:-"],
                              stdout=subprocess.PIPE, timeout=30, check=True).stdout
         if path:
             crop = []
@@ -85,10 +88,8 @@ class Display:
                 l, t, r, b = around
                 crop = ["-crop", "%dx%d+%d+%d" % (r - l + 2 * margin, b - t + 2 * margin,
                                                   l - margin, t - margin), "+repage"]
-            subprocess.run(["convert", "xwd:-"] + crop + ["png:" + path], input=xwd, timeout=30,
+            subprocess.run(["convert", "ppm:-"] + crop + ["png:" + path], input=ppm, timeout=30,
                            check=True)
-        ppm = subprocess.run(["convert", "xwd:-", "ppm:-"], input=xwd, stdout=subprocess.PIPE,
-                             timeout=30, check=True).stdout
         return Image.from_ppm(ppm)
 
 

@@ -107,10 +107,12 @@ def check_welcome_install_progress_and_setup_messages():
         assert all(c["rect"][2] <= 180 + 360 for c in runs), runs
         shadow = [s for s in state["shadows"] if s["owner"] == dialog["hwnd"]]
         assert len(shadow) == 1 and d.size(shadow[0]) == (690, 275), shadow
-        # Cut to the dialog itself: the test display shows the shadow's
-        # alpha unblended, a dark ring that no user sees.
         welcome = display.screenshot(os.path.join(SHOTS, "welcome_screen.png"), dialog["rect"],
-                                     margin=0)
+                                     margin=40)
+        # Half-way across the shadow (alpha 21/255) the desktop shows through.
+        left, top = dialog["rect"][0], dialog["rect"][1]
+        desktop, ring = welcome.pixel(left - 30, top + 117), welcome.pixel(left - 11, top + 117)
+        assert all(c // 3 < r < c for r, c in zip(ring, desktop)), (ring, desktop)
         check_welcome_pixels(display, dialog, welcome)
 
         d.click(display, dialog, INSTALL)
@@ -133,7 +135,7 @@ def check_welcome_install_progress_and_setup_messages():
                 "the progress bar at %d" % percent)
             if percent == 75:
                 display.screenshot(os.path.join(SHOTS, "progress_screen.png"), narrow["rect"],
-                                   margin=0)
+                                   margin=40)
         code = run.wait(60)
         assert code == 0, code
         record = setup_record()
