@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "installer/command_line.h"
+#include "platform/scoped_handle.h"
 
 namespace lite_installer {
 
@@ -12,8 +13,8 @@ void CommandLine::ParseText(const std::wstring& text) {
   int count = 0;
   wchar_t** arguments = ::CommandLineToArgvW(trimmed.c_str(), &count);
   if (!arguments) return;
+  ScopedLocalMemory owned(arguments);
   ParseArguments(count, arguments);
-  ::LocalFree(arguments);
 }
 
 const CommandLine& CommandLine::Current() {

@@ -28,16 +28,6 @@ constexpr wchar_t kOwnerPrefix[] = L"O:";
 constexpr wchar_t kUserEntryPrefix[] = L"D:P(A;OICI;FA;;;";
 constexpr wchar_t kOtherEntries[] = L")(A;OICI;FA;;;SY)(A;OICI;FRFX;;;BA)";
 
-struct LocalMemory {
-  explicit LocalMemory(void* memory = nullptr) : memory(memory) {}
-  ~LocalMemory() {
-    if (memory) ::LocalFree(memory);
-  }
-  LocalMemory(const LocalMemory&) = delete;
-  LocalMemory& operator=(const LocalMemory&) = delete;
-  void* memory;
-};
-
 std::wstring RandomName() {
   unsigned char random[kRandomBytes];
   if (!::RtlGenRandom(random, sizeof(random))) return std::wstring();
@@ -63,7 +53,7 @@ std::wstring UserSidText() {
   if (!::GetTokenInformation(token.Get(), TokenUser, user, size, &size)) return {};
   wchar_t* text = nullptr;
   if (!::ConvertSidToStringSidW(user->User.Sid, &text)) return {};
-  LocalMemory owned(text);
+  ScopedLocalMemory owned(text);
   return text;
 }
 
@@ -86,15 +76,15 @@ RunFolder::~RunFolder() { RemoveUnlessKept(); }
 
 bool RunFolder::Create(const std::wstring& temp_dir) {
   if (temp_dir.empty()) return false;
-  LocalMemory descriptor(MakeSecurityDescriptor());
+  ScopedLocalMemory descriptor(MakeSecurityDescriptor());
   SECURITY_ATTRIBUTES attributes = {};
   attributes.nLength = sizeof(attributes);
-  attributes.lpSecurityDescriptor = descriptor.memory;
+  attributes.lpSecurityDescriptor = descriptor.Get();
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     const std::wstring name = RandomName();
     if (name.empty()) return false;
     const std::wstring folder = temp_dir + name;
-    if (::CreateDirectoryW(folder.c_str(), descriptor.memory ? &attributes : nullptr)) {
+    if (::CreateDirectoryW(folder.c_str(), descriptor.IsValid() ? &attributes : nullptr)) {
       path_ = folder + L'\\';
       return true;
     }

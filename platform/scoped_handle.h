@@ -63,9 +63,19 @@ struct MappedViewTraits {
   static void Close(Handle h) { ::UnmapViewOfFile(h); }
 };
 
+// Memory the system allocated for the caller with LocalAlloc (security
+// descriptors, SID texts, decoded objects, argument vectors).
+struct LocalMemoryTraits {
+  using Handle = void*;
+  static Handle Null() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::LocalFree(h); }
+};
+
 using ScopedFile = ScopedGeneric<FileHandleTraits>;
 using ScopedHandle = ScopedGeneric<KernelHandleTraits>;
 using ScopedRegKey = ScopedGeneric<RegKeyTraits>;
 using ScopedMappedView = ScopedGeneric<MappedViewTraits>;
+using ScopedLocalMemory = ScopedGeneric<LocalMemoryTraits>;
 
 }  // namespace lite_installer

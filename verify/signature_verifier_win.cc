@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "installer/log.h"
+#include "platform/scoped_handle.h"
 #include "verify/trust_libraries.h"
 
 namespace lite_installer {
@@ -34,22 +35,6 @@ constexpr wchar_t kReleaseContextFailed[] = L"Failed to release crypt context, e
 void LogFailure(const wchar_t* function, int line, const wchar_t* format) {
   WriteLogFormatted(kLogError, function, line, format, static_cast<unsigned>(::GetLastError()));
 }
-
-// Owns what CryptDecodeObjectEx allocated.
-class ScopedLocalMemory {
- public:
-  ScopedLocalMemory() = default;
-  ~ScopedLocalMemory() {
-    if (memory_) ::LocalFree(memory_);
-  }
-  ScopedLocalMemory(const ScopedLocalMemory&) = delete;
-  ScopedLocalMemory& operator=(const ScopedLocalMemory&) = delete;
-  void** Receive() { return &memory_; }
-  void* Get() const { return memory_; }
-
- private:
-  void* memory_ = nullptr;
-};
 
 }  // namespace
 
@@ -88,11 +73,14 @@ bool SignatureVerifier::HashData(const uint8_t* data, size_t length) {
 }
 
 bool SignatureVerifier::ImportPublicKey(const uint8_t* der, size_t length) {
-  ScopedLocalMemory info;
+  void* decoded = nullptr;
   DWORD info_size = 0;
-  if (!trust_libraries::CryptDecodeObjectEx(kEncoding, X509_PUBLIC_KEY_INFO, der,
-                                            static_cast<DWORD>(length), CRYPT_DECODE_ALLOC_FLAG,
-                                            nullptr, info.Receive(), &info_size)) {
+  const BOOL decoded_ok = trust_libraries::CryptDecodeObjectEx(
+      kEncoding, X509_PUBLIC_KEY_INFO, der, static_cast<DWORD>(length), CRYPT_DECODE_ALLOC_FLAG,
+      nullptr, &decoded, &info_size);
+  // Owns what CryptDecodeObjectEx allocated.
+  ScopedLocalMemory info(decoded);
+  if (!decoded_ok) {
     LogFailure(kImportPublicKey, __LINE__, kDecodeKeyFailed);
     return false;
   }
