@@ -311,22 +311,23 @@ bool Downloader::OpenDownload(const wchar_t* url, DownloadSink* sink) {
   }
   if (!job->error_step && job->status == kStatusProxyAuthRequired) {
     LI_LOG(kLogWarning, kOpenDownload, L"The proxy asks for credentials: ", job->url);
-  }
-  if (!job->error_step && job->status == kStatusProxyAuthRequired && proxy_prompt_) {
-    // The user's time at the prompt counts in no bound. With credentials
-    // the same attempt opens again, and its requests carry them.
-    std::shared_ptr<ProxyCredentialQuestion> question(
-        new ProxyCredentialQuestion(job, job->request.Get()));
-    switch (ProxyCredentialQuestion::Ask(question, proxy_prompt_, stop_event_)) {
-      case ProxyCredentialQuestion::kGiven:
-        question.reset();
-        job.reset();  // the refused request is closed before the next one
-        return OpenDownload(url, sink);
-      case ProxyCredentialQuestion::kStopped:
-        SetError(kStepInternetOpenUrl, ERROR_INTERNET_OPERATION_CANCELLED);
-        return false;
-      case ProxyCredentialQuestion::kRefused:
-        break;  // the 407 answer fails the attempt
+    // Only the dialog can ask the user; a silent run fails with the 407.
+    if (proxy_prompt_) {
+      // The user's time at the prompt counts in no bound. With credentials
+      // the same attempt opens again, and its requests carry them.
+      std::shared_ptr<ProxyCredentialQuestion> question(
+          new ProxyCredentialQuestion(job, job->request.Get()));
+      switch (ProxyCredentialQuestion::Ask(question, proxy_prompt_, stop_event_)) {
+        case ProxyCredentialQuestion::kGiven:
+          question.reset();
+          job.reset();  // the refused request is closed before the next one
+          return OpenDownload(url, sink);
+        case ProxyCredentialQuestion::kStopped:
+          SetError(kStepInternetOpenUrl, ERROR_INTERNET_OPERATION_CANCELLED);
+          return false;
+        case ProxyCredentialQuestion::kRefused:
+          break;  // the 407 answer fails the attempt
+      }
     }
   }
   redirect_url_ = job->redirect_url;
