@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/path_util.h"
+#include "platform/scoped_handle.h"
 #include "platform/system_library.h"
 
 namespace lite_installer {
@@ -69,15 +70,14 @@ void PreloadSystemCopiesOfLibrariesBeside(const std::wstring& program_path) {
   pattern += kDllPattern;
   if (pattern.size() >= MAX_PATH) return;
   WIN32_FIND_DATAW found;
-  HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  ScopedFindHandle search(::FindFirstFileW(pattern.c_str(), &found));
+  if (!search.IsValid()) return;
   do {
     // The pattern matches short names too: the long name decides.
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !HasDllSuffix(found.cFileName))
       continue;
     LoadSystemLibrary(found.cFileName);  // not a system library: simply not found
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
+  } while (::FindNextFileW(search.Get(), &found));
 }
 
 }  // namespace

@@ -97,13 +97,12 @@ void RunFolder::RemoveUnlessKept() {
   if (path_.empty()) return;
   if (!kept_.load()) {
     WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((path_ + L'*').c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    ScopedFindHandle search(::FindFirstFileW((path_ + L'*').c_str(), &found));
+    if (search.IsValid()) {
       do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
           ::DeleteFileW((path_ + found.cFileName).c_str());
-      } while (::FindNextFileW(search, &found));
-      ::FindClose(search);
+      } while (::FindNextFileW(search.Get(), &found));
     }
   }
   // Fails while anything is left in it.

@@ -72,10 +72,19 @@ struct LocalMemoryTraits {
   static void Close(Handle h) { ::LocalFree(h); }
 };
 
+// Searches begun with FindFirstFileW.
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle Null() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
+  static void Close(Handle h) { ::FindClose(h); }
+};
+
 using ScopedFile = ScopedGeneric<FileHandleTraits>;
 using ScopedHandle = ScopedGeneric<KernelHandleTraits>;
 using ScopedRegKey = ScopedGeneric<RegKeyTraits>;
 using ScopedMappedView = ScopedGeneric<MappedViewTraits>;
 using ScopedLocalMemory = ScopedGeneric<LocalMemoryTraits>;
+using ScopedFindHandle = ScopedGeneric<FindHandleTraits>;
 
 }  // namespace lite_installer
