@@ -319,6 +319,33 @@ def two_installers_at_once_each_hand_their_setup_their_own_data(ctx):
     ctx.reports(4)
 
 
+def temporary_directory_with_cyrillic_letters_and_a_blank_holds_the_run_folder(ctx):
+    # A user named in Cyrillic: the run folder, the setup's switches and the
+    # registry values carry the name whole.
+    ctx.serve(ctx.setups.signed)
+    name = "Временная папка"
+    temp = winelib.win_temp_dir() + name
+    os.makedirs(winelib.host_path(temp), exist_ok=True)
+    try:
+        for variable in ("TEMP", "TMP"):
+            winelib.reg("add", r"HKCU\Environment", "/v", variable, "/t", "REG_SZ", "/d", temp,
+                        "/f")
+        run = ctx.install("--silent")
+    finally:
+        for variable in ("TEMP", "TMP"):
+            winelib.reg("add", r"HKCU\Environment", "/v", variable, "/t", "REG_SZ", "/d",
+                        winelib.win_temp_dir()[:-1], "/f")
+        shutil.rmtree(winelib.host_path(temp), ignore_errors=True)
+    check_equal(run.code, 0, "exit code")
+    setup = run.record["arguments"][0]
+    check(re.match(r"^%s\\li-[0-9a-f]{24}\\xb[0-9a-fA-F]+\.tmp$" % re.escape(temp), setup), setup)
+    folder = setup[:setup.rindex("\\") + 1]
+    check_equal(run.record["registry"]["InstallerData"], folder + "master_preferences",
+                "registry value while the setup runs")
+    check_equal(run.file_bytes("clids-file"), h.generated_file("clids.xml"), "clids.xml")
+    ctx.reports(2)
+
+
 def hostile_language_values_reach_nothing(ctx):
     # "lang" from outside the signature: not a language tag, so ignored with
     # a warning; the brand's language stands everywhere it would have gone.
@@ -888,6 +915,7 @@ def main():
         files_left_in_the_temporary_directory_are_neither_used_nor_touched,
         make_default_is_dropped_on_windows_10,
         two_installers_at_once_each_hand_their_setup_their_own_data,
+        temporary_directory_with_cyrillic_letters_and_a_blank_holds_the_run_folder,
         hostile_language_values_reach_nothing,
         distribution_parameters_reach_the_setup_as_a_file,
         pre_downloaded_setup_is_run_in_place_without_download,
