@@ -1,6 +1,7 @@
 // Conversions between the program's narrow (byte) and wide (UTF-16) texts.
 // Configuration values, switch names and codes are ASCII by nature, so they
-// are widened byte by byte and narrowed by keeping the low byte.
+// are widened byte by byte and narrowed by keeping the low byte; only a value
+// escaped into a URL goes through real UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,9 @@ namespace lite_installer {
 std::wstring Widen(const std::string& text);
 // Each wide unit keeps its low byte.
 std::string Narrow(const std::wstring& text);
+// UTF-8 of a wide text. Unpaired surrogates and values outside Unicode become
+// U+FFFD. Works for 16-bit (Windows) and 32-bit (host) wchar_t.
+std::string WideToUtf8(const std::wstring& text);
 
 // Decimal digits of an integer, a minus sign first when it is negative: what
 // std::to_wstring writes, without the C runtime's formatting (which would

@@ -45,7 +45,8 @@ BoundedOutcome RunBounded(const std::shared_ptr<BoundedWork>& work, uint32_t idl
                           uint32_t total_ms, HANDLE stop_event);
 
 // Helper threads that were left behind and have not ended yet. While one
-// runs, the process must not tear its libraries down under it (exit_path.h).
+// runs, the process must not tear its libraries down under it (the end of
+// wWinMain ends it with TerminateProcess instead).
 uint32_t BoundedHelpersRunning();
 
 }  // namespace lite_installer

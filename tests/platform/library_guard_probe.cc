@@ -15,7 +15,7 @@
 #include <string>
 
 #include "platform/library_guard.h"
-#include "tests/support/utf8.h"
+#include "platform/string_conversion.h"
 
 namespace li = lite_installer;
 

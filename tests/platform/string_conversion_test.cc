@@ -5,7 +5,6 @@
 #include <string>
 
 #include "platform/string_conversion.h"
-#include "tests/support/utf8.h"
 
 namespace lite_installer {
 namespace {

@@ -30,7 +30,7 @@
 
 #include "installer/log.h"
 #include "platform/scoped_handle.h"
-#include "tests/support/utf8.h"
+#include "platform/string_conversion.h"
 #include "setup/download_sink.h"
 #include "setup/download_url.h"
 #include "setup/downloader.h"

@@ -36,7 +36,7 @@
 #include <vector>
 
 #include "platform/scoped_handle.h"
-#include "tests/support/utf8.h"
+#include "platform/string_conversion.h"
 
 namespace {
 

@@ -16,7 +16,6 @@
 #include "platform/file_bytes.h"
 #include "platform/path_util.h"
 #include "platform/string_conversion.h"
-#include "tests/support/utf8.h"
 #include "tests/verify/pe_image_builder.h"
 
 namespace lite_installer {
