@@ -31,4 +31,13 @@ void DrawFocusCue(HDC dc, const RECT& rect, COLORREF color) {
   }
 }
 
+void DrawTextFocusCue(HDC dc, const std::wstring& text, const RECT& text_rect, UINT format,
+                      const RECT& bounds, COLORREF color) {
+  RECT cue = text_rect;
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &cue, DT_CALCRECT | format);
+  ::InflateRect(&cue, 2, 1);
+  ::IntersectRect(&cue, &cue, &bounds);
+  DrawFocusCue(dc, cue, color);
+}
+
 }  // namespace lite_installer

@@ -109,14 +109,8 @@ void ImageCheckBox::Draw(HDC dc, const RECT& item, bool pressed, bool hot, bool 
     ::DrawTextW(memory.Get(), text.c_str(), static_cast<int>(text.size()), &text_rect,
                 DT_WORDBREAK | prefix);
     if (ShowsFocusCue(check_box_, focused)) {
-      // Around the text as drawn, a pixel clear of it, within the control.
-      RECT cue = text_rect;
-      ::DrawTextW(memory.Get(), text.c_str(), static_cast<int>(text.size()), &cue,
-                  DT_CALCRECT | DT_WORDBREAK | prefix);
-      ::InflateRect(&cue, 2, 1);
-      RECT bounds = {0, 0, width, height};
-      ::IntersectRect(&cue, &cue, &bounds);
-      DrawFocusCue(memory.Get(), cue, kTextColor);
+      const RECT bounds = {0, 0, width, height};
+      DrawTextFocusCue(memory.Get(), text, text_rect, DT_WORDBREAK | prefix, bounds, kTextColor);
     }
   }
   ::BitBlt(dc, item.left, item.top, width, height, memory.Get(), 0, 0, SRCCOPY);

@@ -3,8 +3,6 @@
 
 #include <commctrl.h>
 
-#include <string>
-
 #include "ui/focus_cue.h"
 #include "ui/scoped_gdi.h"
 #include "ui/window_text.h"
@@ -39,14 +37,8 @@ void DrawLinkFocusCue(HWND link) {
                  reinterpret_cast<LPARAM>(link));
   RECT client;
   ::GetClientRect(link, &client);
-  const std::wstring text = WindowText(link);
-  RECT cue = client;
-  ::DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &cue,
-              DT_CALCRECT | DT_SINGLELINE);
-  cue.right += 2;
-  cue.bottom += 1;
-  ::IntersectRect(&cue, &cue, &client);
-  DrawFocusCue(dc.Get(), cue, ::GetTextColor(dc.Get()));
+  DrawTextFocusCue(dc.Get(), WindowText(link), client, DT_SINGLELINE, client,
+                   ::GetTextColor(dc.Get()));
   ::RestoreDC(dc.Get(), saved);
 }
 
